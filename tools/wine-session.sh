@@ -1,0 +1,49 @@
+# Sourced by the test and demo scripts: a throwaway Wine prefix inside the build tree,
+# a private Xvfb display, a persistent wineserver; all of it stopped again on exit.
+# Usage: wine_session_start <prefix-dir>; the EXIT trap calls wine_session_stop.
+
+wine_session_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "${TERN_XVFB_PID:-}" ]; then
+    kill "$TERN_XVFB_PID" >/dev/null 2>&1 || true
+    wait "$TERN_XVFB_PID" 2>/dev/null || true
+    TERN_XVFB_PID=
+  fi
+}
+
+wine_session_start() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  trap wine_session_stop EXIT
+
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    TERN_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$TERN_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$TERN_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      break
+    fi
+    TERN_XVFB_PID=
+  done
+  [ -n "${DISPLAY:-}" ] || { echo "wine-session: no free X display" >&2; return 1; }
+
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+  fi
+  wineserver -p
+  # One warm-up start so the first test does not pay for wine's start-up.
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
