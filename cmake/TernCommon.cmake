@@ -9,6 +9,16 @@ set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 # Our own code builds clean; third-party targets opt out with tern_third_party().
 set(TERN_WARNINGS -Wall -Wextra -Werror)
 
+# TERN_WIN32: the 32-bit Windows build (four deliverables); TERN_WIN64: the 64-bit one
+# (only the shell extension and what its tests need).
+set(TERN_WIN32 OFF)
+set(TERN_WIN64 OFF)
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TERN_WIN32 ON)
+elseif(WIN32)
+  set(TERN_WIN64 ON)
+endif()
+
 if(WIN32)
   # Windows XP and later; wide-character APIs throughout.
   add_compile_definitions(UNICODE _UNICODE WINVER=0x0501 _WIN32_WINNT=0x0501 NOMINMAX)
