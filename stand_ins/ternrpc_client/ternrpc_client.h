@@ -21,11 +21,11 @@ typedef struct tern_rpc_result tern_rpc_result;
 // Transport error codes reported through tern_rpc_get_invoke_error_code.
 enum {
   TERN_RPC_OK = 0,
-  TERN_RPC_E_NO_TARGET = 1,     // no target window was set, or it is gone
-  TERN_RPC_E_TIMEOUT = 2,       // the client did not answer within the timeout
-  TERN_RPC_E_SEND = 3,          // the request could not be delivered
-  TERN_RPC_E_BAD_REPLY = 4,     // the reply was malformed
-  TERN_RPC_E_SERVER = 5,        // the client answered with an error of its own
+  TERN_RPC_E_NO_TARGET = 1,  // no target window was set, or it is gone
+  TERN_RPC_E_TIMEOUT = 2,    // the client did not answer within the timeout
+  TERN_RPC_E_SEND = 3,       // the request could not be delivered
+  TERN_RPC_E_BAD_REPLY = 4,  // the reply was malformed
+  TERN_RPC_E_SERVER = 5,     // the client answered with an error of its own
 };
 
 TERNRPC_API tern_rpc_context* tern_rpc_alloc_context(void);

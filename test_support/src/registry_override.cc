@@ -6,8 +6,8 @@ namespace tern_test {
 
 ScopedRegistryOverride::ScopedRegistryOverride(HKEY hive) : hive_(hive) {
   static LONG counter = 0;
-  scratch_path_ = L"Software\\TernTestOverride\\" + std::to_wstring(GetCurrentProcessId()) +
-                  L"_" + std::to_wstring(InterlockedIncrement(&counter));
+  scratch_path_ = L"Software\\TernTestOverride\\" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                  std::to_wstring(InterlockedIncrement(&counter));
   if (RegCreateKeyExW(HKEY_CURRENT_USER, scratch_path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                       nullptr, &scratch_, nullptr) != ERROR_SUCCESS) {
     scratch_ = nullptr;

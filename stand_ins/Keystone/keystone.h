@@ -1,0 +1,145 @@
+// Keystone.dll: the base library of the client (stand-in). Text crosses the DLL boundary only
+// in caller-provided buffers; the inline helpers at the end wrap the two-call pattern.
+#pragma once
+
+#include <windows.h>
+#include <stdarg.h>
+
+#include <string>
+
+#ifdef KEYSTONE_BUILD
+#define KS_API extern "C" __declspec(dllexport)
+#else
+#define KS_API extern "C" __declspec(dllimport)
+#endif
+
+namespace spool {
+class MessageLoop;
+}
+
+// {2289D8B7-C29A-47AE-9A7E-7B784E502B30}
+const CLSID CLSID_KSPlatformCore = {0x2289d8b7,
+                                    0xc29a,
+                                    0x47ae,
+                                    {0x9a, 0x7e, 0x7b, 0x78, 0x4e, 0x50, 0x2b, 0x30}};
+// {65A51D9F-1A1F-40D4-932A-43BE5FF86E39}
+const IID IID_IKSPlatformCore = {0x65a51d9f,
+                                 0x1a1f,
+                                 0x40d4,
+                                 {0x93, 0x2a, 0x43, 0xbe, 0x5f, 0xf8, 0x6e, 0x39}};
+
+// Creates the framework's objects by class; modules make classes known with RegisterClass.
+struct IKSPlatformCore : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CreateObject(REFCLSID clsid, REFIID iid, void** out) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Shutdown() = 0;
+};
+
+typedef HRESULT(STDMETHODCALLTYPE* KSClassCreator)(REFIID iid, void** out);
+
+enum KSLogLevel { KS_LOG_DEBUG = 0, KS_LOG_INFO = 1, KS_LOG_WARNING = 2, KS_LOG_ERROR = 3 };
+
+// Loads `dll_file` from the program's folder and creates `clsid` through its class factory.
+KS_API HRESULT CreateObjectFromDllFile(const wchar_t* dll_file,
+                                       REFCLSID clsid,
+                                       REFIID iid,
+                                       void** out);
+KS_API HRESULT GetPlatformCore(IKSPlatformCore** out);
+// Makes a class creatable through the platform core.
+KS_API HRESULT KSRegisterClass(REFCLSID clsid, KSClassCreator creator);
+
+// Folder functions write a path without a trailing separator and return its length; a result
+// of `capacity` or more means the buffer was too small. 0 on failure.
+KS_API int GetExeDir(wchar_t* out, int capacity);
+KS_API int GetParentDir(const wchar_t* dir, wchar_t* out, int capacity);
+
+// Platform start-up: each returns non-zero on success. InitPlatform reads the platform file
+// ("key=value" lines, UTF-8); InitPlatformI18NConfig loads its "strings" file.
+KS_API BOOL InitPlatform(const wchar_t* config_path);
+KS_API BOOL InitPlatformI18NConfig();
+KS_API BOOL InitPlatformFileSystem();
+KS_API BOOL InitPlatformCoreConfig();
+KS_API BOOL InitPlatformModeConfig();
+KS_API BOOL InitNetwork();
+KS_API BOOL InitPlatformLatticeConfig();
+KS_API void SetMainAndLogicMsgLoop(spool::MessageLoop* main_loop, spool::MessageLoop* logic_loop);
+KS_API void SetMainAndLogicThreadId(DWORD main_thread, DWORD logic_thread);
+KS_API spool::MessageLoop* GetMainThreadLoop();
+KS_API void OnExitCoreCenter();
+KS_API void OnExitWinMain();
+KS_API void OnUninitCom();
+KS_API void ClearDeadQueue();
+
+// Base64 (RFC 4648, "=" padding). Encode: `flags` 1 for the standard alphabet; returns the
+// text length. Decode: returns the byte count, or -1 for text that is not Base64.
+KS_API int Base64Encode(const void* data, int size, int flags, char* out, int capacity);
+KS_API int Base64Decode(const char* text, int length, unsigned char* out, int capacity);
+
+KS_API int Utf8FromWS(const wchar_t* text, int length, char* out, int capacity);
+KS_API int Utf8ToWS(const char* text, int length, wchar_t* out, int capacity);
+
+// The text of `key` in the client's language file, or `fallback`; returns its length.
+KS_API int KSLoadString(const wchar_t* key, const wchar_t* fallback, wchar_t* out, int capacity);
+
+// Writes one record to "<program folder>\log\<program name>.log".
+KS_API void KSLog_DoKSLogVW(const char* file,
+                            int line,
+                            const char* function,
+                            int level,
+                            const wchar_t* category,
+                            const wchar_t* format,
+                            va_list args);
+KS_API void FlushLog();
+
+namespace ks {
+
+template <typename Char, typename Fn>
+std::basic_string<Char> TwoCall(Fn fn) {
+  std::basic_string<Char> out(260, Char());
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int n = fn(&out[0], static_cast<int>(out.size()));
+    if (n < 0)
+      return std::basic_string<Char>();
+    if (n < static_cast<int>(out.size())) {
+      out.resize(n);
+      return out;
+    }
+    out.assign(n + 1, Char());
+  }
+  return std::basic_string<Char>();
+}
+
+inline std::wstring ExeDir() {
+  return TwoCall<wchar_t>([](wchar_t* b, int c) { return GetExeDir(b, c); });
+}
+inline std::wstring ParentDir(const std::wstring& dir) {
+  return TwoCall<wchar_t>([&](wchar_t* b, int c) { return GetParentDir(dir.c_str(), b, c); });
+}
+inline std::string ToUtf8(const std::wstring& text) {
+  return TwoCall<char>(
+      [&](char* b, int c) { return Utf8FromWS(text.data(), static_cast<int>(text.size()), b, c); });
+}
+inline std::wstring FromUtf8(const std::string& text) {
+  return TwoCall<wchar_t>([&](wchar_t* b, int c) {
+    return Utf8ToWS(text.data(), static_cast<int>(text.size()), b, c);
+  });
+}
+inline std::string Base64Encode(const std::string& bytes) {
+  return TwoCall<char>([&](char* b, int c) {
+    return ::Base64Encode(bytes.data(), static_cast<int>(bytes.size()), 1, b, c);
+  });
+}
+// Empty for text that is not Base64.
+inline std::string Base64Decode(const std::string& text) {
+  std::string out(text.size() / 4 * 3 + 3, '\0');
+  int n = ::Base64Decode(text.data(), static_cast<int>(text.size()),
+                         reinterpret_cast<unsigned char*>(&out[0]), static_cast<int>(out.size()));
+  if (n < 0)
+    return std::string();
+  out.resize(n);
+  return out;
+}
+inline std::wstring LoadString(const std::wstring& key) {
+  return TwoCall<wchar_t>([&](wchar_t* b, int c) { return KSLoadString(key.c_str(), L"", b, c); });
+}
+
+}  // namespace ks
