@@ -1,0 +1,50 @@
+// Crash hand-off: an unhandled exception is copied into a block the reporter reads out of this
+// process, bugreport.exe is started with handles to do so, and the process ends with 4660.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace ternapp {
+
+constexpr UINT kCrashExitCode = 4660;
+
+// Offsets of the block that the reporter reads.
+constexpr size_t kCrashThreadIdOffset = 0x18;
+constexpr size_t kCrashTebOffset = 0x20;
+constexpr size_t kCrashExceptionRecordOffset = 0x30;
+constexpr size_t kCrashContextOffset = 0x80;
+constexpr size_t kCrashPointersOffset = 0x34C;
+constexpr size_t kCrashZeroWordOffset = 0x5F4;
+#ifdef _WIN64
+// The 64-bit verification build keeps the 32-bit offsets of the small fields and places the
+// larger native records after them.
+constexpr size_t kCrashExceptionRecordBytes = sizeof(EXCEPTION_RECORD);
+constexpr size_t kCrashContextBytes = sizeof(CONTEXT);
+constexpr size_t kCrashInfoBlockBytes = 0x600 + sizeof(EXCEPTION_RECORD) + sizeof(CONTEXT);
+#else
+constexpr size_t kCrashExceptionRecordBytes = 80;
+constexpr size_t kCrashContextBytes = 716;
+constexpr size_t kCrashInfoBlockBytes = 1528;
+#endif
+
+// Must run before the filter is first armed (the message loop calls it at start-up).
+void InitCrashHandling();
+// Installs crashFilter and patches SetUnhandledExceptionFilter so nothing replaces it.
+void ArmCrashFilter();
+LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers);
+
+// Optional hooks around the reporter's run; both unset unless a caller sets them.
+using CrashHook = void (*)();
+void SetCrashHooks(CrashHook before, CrashHook after);
+
+// Formats "bugreport /buginfo:%p:%p:%p:%lu" into at most 200 characters.
+void FormatReporterCommandLine(HANDLE event,
+                               HANDLE process,
+                               const void* block,
+                               DWORD process_id,
+                               wchar_t* out,
+                               size_t out_chars);
+
+}  // namespace ternapp
