@@ -2,8 +2,9 @@
 # tern_signed_copy(); it creates the throwaway test PKI once per build folder (never committed).
 include_guard(GLOBAL)
 
-set(TERN_SIGNING_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}")
-set(TERN_PKI_DIR "${CMAKE_BINARY_DIR}/signing/pki")
+# Cache entries, so folders that include this file after the first one see them too.
+set(TERN_SIGNING_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}" CACHE INTERNAL "")
+set(TERN_PKI_DIR "${CMAKE_BINARY_DIR}/signing/pki" CACHE INTERNAL "")
 
 if(WIN32)
   find_program(TERN_OSSLSIGNCODE osslsigncode REQUIRED)
