@@ -44,9 +44,9 @@ bool ParseAppScript(const std::string& text, AppScript* script, std::string* err
   int number = 0;
   while (std::getline(in, line)) {
     ++number;
-    size_t hash = line.find('#');
-    if (hash != std::string::npos && line.find('"') == std::string::npos)
-      line.erase(hash);
+    size_t first = line.find_first_not_of(" \t\r");
+    if (first != std::string::npos && line[first] == '#')
+      continue;
     std::vector<std::string> tokens = SplitTokens(line);
     if (tokens.empty())
       continue;

@@ -1,4 +1,5 @@
-// The stand-in engine's app file: one directive or action per line, '#' starts a comment.
+// The stand-in engine's app file: one directive or action per line; a line starting with
+// '#' is a comment.
 //   name <text>            app name
 //   scale <number>         device pixels per logical unit
 //   log <path>             where the engine records what happens

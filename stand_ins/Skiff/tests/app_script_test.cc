@@ -8,10 +8,11 @@ namespace {
 TEST(AppScriptTest, ParsesDirectivesAndHandlers) {
   AppScript script;
   std::string error;
-  ASSERT_TRUE(ParseAppScript(
-      "name demo\nscale 1.5\nlog \"C:\\a b\\e.log\"\n# comment\non view\n  fill 255 0 0\n"
-      "  invalidate 10 10 100 50\non entry 7\n  calltext M f \"two words\"\n",
-      &script, &error))
+  ASSERT_TRUE(
+      ParseAppScript("# a \"quoted\" comment\nname demo\nscale 1.5\nlog \"C:\\a b\\e.log\"\n  # "
+                     "comment\non view\n  fill 255 0 0\n"
+                     "  invalidate 10 10 100 50\non entry 7\n  calltext M f \"two words\"\n",
+                     &script, &error))
       << error;
   EXPECT_EQ(script.name, "demo");
   EXPECT_DOUBLE_EQ(script.scale, 1.5);
