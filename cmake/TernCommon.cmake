@@ -9,8 +9,9 @@ set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 # Our own code builds clean; third-party targets opt out with tern_third_party().
 set(TERN_WARNINGS -Wall -Wextra -Werror)
 
-# TERN_WIN32: the 32-bit Windows build (four deliverables); TERN_WIN64: the 64-bit one
-# (only the shell extension and what its tests need).
+# TERN_WIN32: the 32-bit Windows build; TERN_WIN64: the 64-bit one. Every Windows target builds
+# in both: the 64-bit build is the shell extension's DocwickExt64 and, on hosts that cannot run
+# 32-bit code, the build the Windows tests run on.
 set(TERN_WIN32 OFF)
 set(TERN_WIN64 OFF)
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -13,7 +13,20 @@ wine_session_stop() {
   fi
 }
 
+# True when this machine can start 32-bit Linux programs, and so Wine's 32-bit loader. Some
+# hosts run 64-bit user code only; there the Windows tests run on the 64-bit build of the same
+# sources (every deliverable and test also builds in the win64 preset).
+wine_can_run_32bit() {
+  [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
 wine_session_start() {
+  if ! wine_can_run_32bit; then
+    echo "wine-session: NOTE this machine cannot run 32-bit programs (no IA32 emulation):" \
+      "32-bit Windows programs fail with 'Exec format error'. Every Windows target builds in" \
+      "both presets (guard with WIN32, not TERN_WIN32); run the Windows tests from a win64" \
+      "build: cmake --preset win64 -B build/<you>-win64" >&2
+  fi
   export WINEPREFIX="$1"
   export WINEARCH=win64
   export WINEDEBUG=-all
