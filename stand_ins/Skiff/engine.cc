@@ -107,6 +107,11 @@ void RunAction(const Action& a, SkiffContainer* c) {
       if (MakeArgument(a[i], &v))
         args.push_back(v);
     }
+    // A function passed to the host carries one reference the host gives back with release.
+    for (SkiffValue& v : args) {
+      if (Helpers()->isFunction(&v))
+        ++static_cast<ScriptObject*>(v.u.ref)->refs;
+    }
     SkiffValue result = {};
     BOOL ok = f->call_values(f->record, a[3].c_str(), args.empty() ? nullptr : args.data(),
                              static_cast<int>(args.size()), &result, Helpers());

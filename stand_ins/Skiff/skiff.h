@@ -83,6 +83,8 @@ typedef struct SkiffHelpers {
 
 typedef const char* (*SkiffHostGetName)(void* record);
 typedef BOOL (*SkiffHostCallText)(void* record, const char* text);
+// Each function among `args` carries one reference for the host, which gives it back with
+// helpers->release when it no longer keeps the function.
 typedef BOOL (*SkiffHostCallValues)(void* record,
                                     const char* data,
                                     const SkiffValue* args,
