@@ -17,13 +17,9 @@ CrashHook g_after = nullptr;
 #ifdef _WIN64
 // xor eax, eax; ret (the argument travels in a register).
 const unsigned char kPatch[5] = {0x33, 0xC0, 0xC3, 0x90, 0x90};
-constexpr size_t kRecordOffset = 0x600;
-constexpr size_t kContextOffset = 0x600 + sizeof(EXCEPTION_RECORD);
 #else
 // xor eax, eax; ret 4: returns null and removes the one stack argument.
 const unsigned char kPatch[5] = {0x33, 0xC0, 0xC2, 0x04, 0x00};
-constexpr size_t kRecordOffset = kCrashExceptionRecordOffset;
-constexpr size_t kContextOffset = kCrashContextOffset;
 #endif
 
 void PutWord(size_t offset, DWORD value) {
@@ -77,8 +73,14 @@ void FormatReporterCommandLine(HANDLE event,
     return;
   size_t limit = out_chars < 200 ? out_chars : 200;
   char narrow[200];
-  std::snprintf(narrow, limit, "bugreport /buginfo:%p:%p:%p:%lu", static_cast<void*>(event),
-                static_cast<void*>(process), block, static_cast<unsigned long>(process_id));
+  // "bugreport /buginfo:%p:%p:%p:%lu" as the system C library prints %p (upper-case, full
+  // pointer width); mingw's own printf would print lower-case.
+  const int width = static_cast<int>(sizeof(void*) * 2);
+  auto bits = [](const void* p) {
+    return static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(p));
+  };
+  std::snprintf(narrow, limit, "bugreport /buginfo:%0*llX:%0*llX:%0*llX:%lu", width, bits(event),
+                width, bits(process), width, bits(block), static_cast<unsigned long>(process_id));
   size_t i = 0;
   for (; narrow[i] && i + 1 < limit; ++i)
     out[i] = static_cast<wchar_t>(static_cast<unsigned char>(narrow[i]));
@@ -94,9 +96,10 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
   PutPointer(kCrashTebOffset, CurrentTeb());
   PutPointer(kCrashPointersOffset, pointers);
   if (pointers && pointers->ExceptionRecord)
-    std::memcpy(g_block + kRecordOffset, pointers->ExceptionRecord, kCrashExceptionRecordBytes);
+    std::memcpy(g_block + kCrashRecordCopyOffset, pointers->ExceptionRecord,
+                kCrashExceptionRecordBytes);
   if (pointers && pointers->ContextRecord)
-    std::memcpy(g_block + kContextOffset, pointers->ContextRecord, kCrashContextBytes);
+    std::memcpy(g_block + kCrashContextCopyOffset, pointers->ContextRecord, kCrashContextBytes);
   PutWord(kCrashZeroWordOffset, 0);
   PutWord(kCrashThreadIdOffset, GetCurrentThreadId());
 

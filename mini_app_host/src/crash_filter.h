@@ -20,13 +20,18 @@ constexpr size_t kCrashZeroWordOffset = 0x5F4;
 #ifdef _WIN64
 // The 64-bit verification build keeps the 32-bit offsets of the small fields and places the
 // larger native records after them.
+constexpr size_t kCrashRecordCopyOffset = 0x600;
+constexpr size_t kCrashContextCopyOffset = 0x600 + sizeof(EXCEPTION_RECORD);
 constexpr size_t kCrashExceptionRecordBytes = sizeof(EXCEPTION_RECORD);
 constexpr size_t kCrashContextBytes = sizeof(CONTEXT);
 constexpr size_t kCrashInfoBlockBytes = 0x600 + sizeof(EXCEPTION_RECORD) + sizeof(CONTEXT);
 #else
+constexpr size_t kCrashRecordCopyOffset = kCrashExceptionRecordOffset;
+constexpr size_t kCrashContextCopyOffset = kCrashContextOffset;
 constexpr size_t kCrashExceptionRecordBytes = 80;
 constexpr size_t kCrashContextBytes = 716;
 constexpr size_t kCrashInfoBlockBytes = 1528;
+static_assert(sizeof(EXCEPTION_RECORD) == 80 && sizeof(CONTEXT) == 716, "x86 layouts");
 #endif
 
 // Must run before the filter is first armed (the message loop calls it at start-up).
