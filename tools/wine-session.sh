@@ -25,8 +25,11 @@ wine_session_start() {
     echo "wine-session: NOTE this machine cannot run 32-bit programs (no IA32 emulation):" \
       "32-bit Windows programs fail with 'Exec format error'. Every Windows target builds in" \
       "both presets (guard with WIN32, not TERN_WIN32); run the Windows tests from a win64" \
-      "build: cmake --preset win64 -B build/<you>-win64" >&2
+      "build: cmake --preset win64 -B build/<you>-win64 (its tests start /usr/lib/wine/wine64)" >&2
+    # Debian's wine script always picks the 32-bit loader when it is installed.
+    export WINELOADER=/usr/lib/wine/wine64
   fi
+  export TERN_WINE=${WINELOADER:-wine}
   export WINEPREFIX="$1"
   export WINEARCH=win64
   export WINEDEBUG=-all
@@ -58,5 +61,5 @@ wine_session_start() {
   fi
   wineserver -p
   # One warm-up start so the first test does not pay for wine's start-up.
-  wine cmd /c exit >/dev/null 2>&1 || true
+  "$TERN_WINE" cmd /c exit >/dev/null 2>&1 || true
 }
