@@ -6,6 +6,7 @@
 #include "ext_test_util.h"
 #include "guids.h"
 #include "tern_test/process.h"
+#include "tern_test/scoped_temp_dir.h"
 
 namespace docwickext_test {
 namespace {
@@ -264,6 +265,71 @@ TEST_F(RegistrationTest, RegisteredTypeLibraryDescribesTheDualInterfaceAndClass)
   info->ReleaseTypeAttr(type);
   info->Release();
   lib->Release();
+}
+
+// A copy of the DLL whose embedded type library is replaced by bytes that are no type library,
+// loaded from a scratch folder.
+class NoTypeLibCopy {
+ public:
+  NoTypeLibCopy() {
+    path_ = dir_.Join(L"DocwickExtNoTlb.dll");
+    if (!CopyFileW(ExtDllPath().c_str(), path_.c_str(), FALSE))
+      return;
+    HANDLE update = BeginUpdateResourceW(path_.c_str(), FALSE);
+    if (!update)
+      return;
+    char garbage[64] = "not a type library";
+    UpdateResourceW(update, L"TYPELIB", MAKEINTRESOURCEW(1),
+                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), garbage, sizeof(garbage));
+    if (EndUpdateResourceW(update, FALSE))
+      module_ = LoadLibraryW(path_.c_str());
+  }
+  ~NoTypeLibCopy() {
+    if (module_)
+      FreeLibrary(module_);
+  }
+  HMODULE module() const { return module_; }
+  const std::wstring& path() const { return path_; }
+  std::wstring TlbBeside() const { return dir_.Join(L"DocwickExtNoTlb.tlb"); }
+
+ private:
+  tern_test::ScopedTempDir dir_;
+  std::wstring path_;
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(RegistrationTest, FailedInstallRemovesWhatItWroteAndReportsTheFailure) {
+  NoTypeLibCopy copy;
+  ASSERT_TRUE(copy.module());
+  ITypeLib* lib = nullptr;
+  ASSERT_TRUE(FAILED(LoadTypeLibEx(copy.path().c_str(), REGKIND_NONE, &lib)));
+  auto install = Export<DllInstallFunc>(copy.module(), "DllInstall");
+  ASSERT_TRUE(install);
+  const HRESULT hr = install(TRUE, nullptr);
+  EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(kHandlers) + L"\\DocwickExt"));
+  EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, kApproved, kClsidText));
+  EXPECT_FALSE(TypeLibRegistered());
+}
+
+TEST_F(RegistrationTest, TypeLibraryFileBesideTheModuleIsTheFallback) {
+  NoTypeLibCopy copy;
+  ASSERT_TRUE(copy.module());
+  ITypeLib* lib = nullptr;
+  ASSERT_TRUE(FAILED(LoadTypeLibEx(copy.path().c_str(), REGKIND_NONE, &lib)));
+  // The shipped DLL's own type library, as a file named after the copy.
+  HRSRC res = FindResourceW(module_, MAKEINTRESOURCEW(1), L"TYPELIB");
+  ASSERT_TRUE(res);
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(module_, res)));
+  ASSERT_TRUE(tern_test::WriteFileBytes(copy.TlbBeside(),
+                                        std::string(bytes, SizeofResource(module_, res))));
+
+  ASSERT_EQ(S_OK, Export<DllRegisterServerFunc>(copy.module(), "DllRegisterServer")());
+  ExpectRegistered(HKEY_CLASSES_ROOT, copy.path());
+  EXPECT_TRUE(TypeLibRegistered());
+  EXPECT_EQ(S_OK, Export<DllRegisterServerFunc>(copy.module(), "DllUnregisterServer")());
+  ExpectUnregistered(HKEY_CLASSES_ROOT);
 }
 
 }  // namespace
