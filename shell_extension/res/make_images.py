@@ -29,17 +29,19 @@ def draw(size):
             cut = x > right - fold + (y - top)
             if inside and not cut:
                 c = PAGE
+                flap = x >= right - fold and y <= top + fold
                 if x in (left, right) or y in (top, bottom) or x == right - fold + (y - top):
                     c = EDGE
-                elif top + round(2 * s) <= y <= top + round(5 * s) and x <= right - fold:
+                elif flap and (x == right - fold or y == top + fold):
+                    c = EDGE
+                elif flap:
+                    c = FOLD
+                elif top + round(2 * s) <= y <= top + round(5 * s) and x <= right - fold - 1:
                     c = BLUE
                 else:
                     for line in (8, 10.5, 13):
                         if abs(y - round(line * s)) < max(1, s / 2) and left + round(2 * s) <= x <= right - round(2 * s):
                             c = LINE
-            elif inside and cut and x <= right and y <= top + fold and x - (right - fold) <= fold:
-                if x - (right - fold) <= (y - top) + 1 and x >= right - fold:
-                    c = FOLD
             row.append(c)
         rows.append(row)
     return rows
