@@ -10,7 +10,7 @@
 //   --report-count=N        "report_count" of the usage report (omitted when absent)
 //   --delay=MS              answer only after this delay
 //   --server-error=N        answer every call with this server error
-//   --vanish                destroy the window and exit on the first call, without answering
+//   --vanish                close the window and exit on the first call, without answering
 //   --record=PATH           where calls are recorded
 //   --ready=NAME            named event set once the window exists
 #include <windows.h>
@@ -128,21 +128,29 @@ std::string Answer(const std::string& method) {
 }
 
 void SendAnswer(HWND self, const ternrpc_wire::Request& request) {
+  std::string data;
   ternrpc_wire::Reply reply;
   reply.request_id = request.request_id;
   if (Has(L"server-error")) {
     reply.server_error = static_cast<uint32_t>(_wtoi(Option(L"server-error").c_str()));
-    reply.data = "stand-in client error";
+    data = "stand-in client error";
   } else {
-    reply.data = Answer(request.method);
+    data = Answer(request.method);
   }
-  std::string bytes = ternrpc_wire::EncodeReply(reply);
-  COPYDATASTRUCT cds = {ternrpc_wire::kReplyTag, static_cast<DWORD>(bytes.size()),
-                        const_cast<char*>(bytes.data())};
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(reinterpret_cast<HWND>(static_cast<uintptr_t>(request.reply_window)),
-                      WM_COPYDATA, reinterpret_cast<WPARAM>(self), reinterpret_cast<LPARAM>(&cds),
-                      SMTO_ABORTIFHUNG, 5000, &ignored);
+  reply.total_length = static_cast<uint32_t>(data.size());
+  HWND caller = reinterpret_cast<HWND>(static_cast<uintptr_t>(request.reply_window));
+  do {
+    reply.data = data.substr(reply.offset, ternrpc_wire::kReplyChunk);
+    std::string bytes = ternrpc_wire::EncodeReply(reply);
+    COPYDATASTRUCT cds = {ternrpc_wire::kReplyTag, static_cast<DWORD>(bytes.size()),
+                          const_cast<char*>(bytes.data())};
+    DWORD_PTR accepted = 0;
+    if (!SendMessageTimeoutW(caller, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
+                             reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000, &accepted) ||
+        !accepted)
+      return;  // the caller gave up
+    reply.offset += static_cast<uint32_t>(reply.data.size());
+  } while (reply.offset < data.size());
 }
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -155,8 +163,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         return FALSE;
       Record(request);
       if (Has(L"vanish")) {
-        DestroyWindow(hwnd);
-        return FALSE;
+        // Gone while the caller waits for the answer.
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
       }
       g_pending.push_back(std::move(request));
       // Answer after the sender's call returns, as a real client answering from its loop.

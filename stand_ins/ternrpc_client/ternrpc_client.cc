@@ -31,7 +31,8 @@ struct PendingCall {
   uint32_t request_id = 0;
   bool answered = false;
   bool malformed = false;
-  ternrpc_wire::Reply reply;
+  uint32_t server_error = 0;
+  std::string data;  // assembled from the reply's chunks
 };
 
 LRESULT CALLBACK ReplyWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -46,10 +47,16 @@ LRESULT CALLBACK ReplyWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
       pending->answered = true;
       return TRUE;
     }
-    if (reply.request_id != pending->request_id)
+    if (reply.request_id != pending->request_id || pending->answered)
       return FALSE;  // a late answer to an earlier call
-    pending->reply = std::move(reply);
-    pending->answered = true;
+    if (reply.offset != pending->data.size()) {
+      pending->malformed = true;
+      pending->answered = true;
+      return TRUE;
+    }
+    pending->server_error = reply.server_error;
+    pending->data += reply.data;
+    pending->answered = pending->data.size() == reply.total_length;
     return TRUE;
   }
   return DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -114,7 +121,10 @@ void Perform(tern_rpc_context* context, unsigned int request_id, tern_rpc_result
     else
       Fail(result, TERN_RPC_E_SEND, "the request could not be delivered");
   } else if (!accepted && !pending.answered) {
-    Fail(result, TERN_RPC_E_SEND, "the client refused the request");
+    if (!IsWindow(target))
+      Fail(result, TERN_RPC_E_NO_TARGET, "target window is gone");
+    else
+      Fail(result, TERN_RPC_E_SEND, "the client refused the request");
   } else {
     // The reply may already have arrived while the request was being handled.
     while (!pending.answered) {
@@ -137,12 +147,12 @@ void Perform(tern_rpc_context* context, unsigned int request_id, tern_rpc_result
     if (pending.answered) {
       if (pending.malformed) {
         Fail(result, TERN_RPC_E_BAD_REPLY, "malformed reply");
-      } else if (pending.reply.server_error != 0) {
-        Fail(result, TERN_RPC_E_SERVER, pending.reply.data.c_str());
-        result->server_error = pending.reply.server_error;
+      } else if (pending.server_error != 0) {
+        Fail(result, TERN_RPC_E_SERVER, pending.data.c_str());
+        result->server_error = pending.server_error;
       } else {
         result->ok = true;
-        result->data = std::move(pending.reply.data);
+        result->data = std::move(pending.data);
       }
     }
   }

@@ -1,6 +1,7 @@
 // The bytes that travel between ternrpc_client.dll and a client window inside WM_COPYDATA.
-// Shared by the library and the stand-in client; a request is answered with one reply message
-// sent to the caller's reply window, either during the request or later.
+// Shared by the library and the stand-in client; a request is answered with reply messages sent
+// to the caller's reply window, either during the request or later. Long replies travel in
+// chunks, because one WM_COPYDATA of several megabytes does not get through on every system.
 #pragma once
 
 #include <stdint.h>
@@ -20,10 +21,13 @@ struct RequestHeader {
   uint32_t params_length;
 };
 
+const size_t kReplyChunk = 256 * 1024;
+
 struct ReplyHeader {
   uint32_t request_id;
   uint32_t server_error;  // 0: data is the result; otherwise data is the error text
-  uint32_t data_length;
+  uint32_t total_length;  // of the whole reply data
+  uint32_t offset;        // of this chunk in it
 };
 
 struct Request {
@@ -33,9 +37,12 @@ struct Request {
   std::string params;
 };
 
+// One chunk of a reply.
 struct Reply {
   uint32_t request_id = 0;
   uint32_t server_error = 0;
+  uint32_t total_length = 0;
+  uint32_t offset = 0;
   std::string data;
 };
 
@@ -64,7 +71,7 @@ inline bool DecodeRequest(const void* data, size_t size, Request* r) {
 }
 
 inline std::string EncodeReply(const Reply& r) {
-  ReplyHeader h = {r.request_id, r.server_error, static_cast<uint32_t>(r.data.size())};
+  ReplyHeader h = {r.request_id, r.server_error, r.total_length, r.offset};
   return std::string(reinterpret_cast<const char*>(&h), sizeof(h)) + r.data;
 }
 
@@ -73,11 +80,14 @@ inline bool DecodeReply(const void* data, size_t size, Reply* r) {
   if (!data || size < sizeof(h))
     return false;
   memcpy(&h, data, sizeof(h));
-  if (h.data_length != size - sizeof(h))
+  size_t chunk = size - sizeof(h);
+  if (h.offset > h.total_length || chunk > h.total_length - h.offset)
     return false;
   r->request_id = h.request_id;
   r->server_error = h.server_error;
-  r->data.assign(static_cast<const char*>(data) + sizeof(h), h.data_length);
+  r->total_length = h.total_length;
+  r->offset = h.offset;
+  r->data.assign(static_cast<const char*>(data) + sizeof(h), chunk);
   return true;
 }
 

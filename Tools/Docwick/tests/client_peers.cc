@@ -1,0 +1,73 @@
+#include "client_peers.h"
+
+#include "rpc/json_text.h"
+
+namespace docwick_test {
+
+namespace {
+
+struct FindData {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM param) {
+  auto* data = reinterpret_cast<FindData*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (pid == data->pid && (wcscmp(cls, L"AB0B3F91-DE0F-48EE-B1A1-461540FE1BBB") == 0 ||
+                           wcscmp(cls, L"9EA4877B-2274-4AB5-AB10-89B6F2061220") == 0)) {
+    data->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ClientPeer::ClientPeer(const std::wstring& options) {
+  static LONG counter = 0;
+  std::wstring event_name = L"TernClientReady_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(InterlockedIncrement(&counter));
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
+  if (!ready)
+    return;
+  std::wstring args = options + L" --ready=" + event_name + L" --record=" +
+                      tern_test::QuoteArg(m_dir.Join(L"calls.jsonl"));
+  if (m_process.Start(tern_test::ExeDir() + L"\\TernClientStub.exe", args)) {
+    HANDLE waits[2] = {ready, m_process.handle()};
+    if (WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0) {
+      FindData data = {m_process.pid(), nullptr};
+      EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&data));
+      m_hwnd = data.found;
+    }
+  }
+  CloseHandle(ready);
+}
+
+std::vector<Json::Value> ClientPeer::Calls() const {
+  std::vector<Json::Value> calls;
+  std::string bytes = tern_test::ReadFileBytes(m_dir.Join(L"calls.jsonl"));
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t end = bytes.find('\n', pos);
+    if (end == std::string::npos)
+      end = bytes.size();
+    Json::Value call;
+    if (docwick::ParseJsonText(bytes.data() + pos, end - pos, &call))
+      calls.push_back(call);
+    pos = end + 1;
+  }
+  return calls;
+}
+
+std::wstring WriteReplyFile(const tern_test::ScopedTempDir& dir, const std::string& bytes) {
+  static int counter = 0;
+  std::wstring path = dir.Join(L"reply" + std::to_wstring(++counter) + L".json");
+  tern_test::WriteFileBytes(path, bytes);
+  return path;
+}
+
+}  // namespace docwick_test

@@ -1,0 +1,48 @@
+#include "docwick_install.h"
+
+#include <windows.h>
+
+namespace docwick_test {
+
+namespace {
+
+const wchar_t* const kFiles[] = {L"Docwick.exe", L"Keystone.dll", L"Spool.dll",
+                                 L"ternrpc_client.dll"};
+
+}  // namespace
+
+DocwickInstall::DocwickInstall() {
+  if (!m_dir.valid() || !CreateDirectoryW(bin().c_str(), nullptr))
+    return;
+  for (const wchar_t* file : kFiles) {
+    std::wstring from = tern_test::ExeDir() + L"\\" + file;
+    if (!CopyFileW(from.c_str(), (bin() + L"\\" + file).c_str(), FALSE))
+      return;
+  }
+  m_ok = tern_test::WriteFileBytes(root() + L"\\Docwick.tpc", "strings=strings.txt\n") &&
+         tern_test::WriteFileBytes(root() + L"\\strings.txt", "");
+}
+
+tern_test::ProcessResult DocwickInstall::Run(const std::wstring& args, unsigned timeout_ms) const {
+  return tern_test::RunProcess(exe(), args, timeout_ms);
+}
+
+std::string DocwickInstall::Log() const {
+  return tern_test::ReadFileBytes(bin() + L"\\log\\Docwick.log");
+}
+
+int CountLines(const std::string& log, const std::string& text) {
+  int count = 0;
+  size_t pos = 0;
+  while (pos < log.size()) {
+    size_t end = log.find('\n', pos);
+    if (end == std::string::npos)
+      end = log.size();
+    if (log.substr(pos, end - pos).find(text) != std::string::npos)
+      ++count;
+    pos = end + 1;
+  }
+  return count;
+}
+
+}  // namespace docwick_test
