@@ -36,6 +36,51 @@ struct IKSPlatformCore : public IUnknown {
 
 typedef HRESULT(STDMETHODCALLTYPE* KSClassCreator)(REFIID iid, void** out);
 
+// {0E6B0C43-5C1E-4B55-9C3F-2F8C1A6E7D01}
+const IID IID_IKSData = {0x0e6b0c43,
+                         0x5c1e,
+                         0x4b55,
+                         {0x9c, 0x3f, 0x2f, 0x8c, 0x1a, 0x6e, 0x7d, 0x01}};
+// {0E6B0C43-5C1E-4B55-9C3F-2F8C1A6E7D02}
+const IID IID_IKSArray = {0x0e6b0c43,
+                          0x5c1e,
+                          0x4b55,
+                          {0x9c, 0x3f, 0x2f, 0x8c, 0x1a, 0x6e, 0x7d, 0x02}};
+// {0E6B0C43-5C1E-4B55-9C3F-2F8C1A6E7D03}
+const IID IID_IKSBuffer = {0x0e6b0c43,
+                           0x5c1e,
+                           0x4b55,
+                           {0x9c, 0x3f, 0x2f, 0x8c, 0x1a, 0x6e, 0x7d, 0x03}};
+
+// A keyed data object: unsigned 64-bit numbers and wide strings by member name.
+struct IKSData : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SetUInt64(const char* name, unsigned long long value) = 0;
+  // E_INVALIDARG for a null out place; HRESULT_FROM_WIN32(ERROR_NOT_FOUND) when the member is
+  // missing or of another type.
+  virtual HRESULT STDMETHODCALLTYPE GetUInt64(const char* name, unsigned long long* value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetString(const char* name, const wchar_t* value) = 0;
+  // The text stays owned by the object and valid until the member changes or the object goes.
+  virtual HRESULT STDMETHODCALLTYPE GetString(const char* name, const wchar_t** value) = 0;
+};
+
+// A reference-counted array of objects or unsigned 32-bit numbers.
+struct IKSArray : public IUnknown {
+  virtual UINT STDMETHODCALLTYPE GetCount() = 0;
+  virtual HRESULT STDMETHODCALLTYPE AddObject(IUnknown* object) = 0;
+  // HRESULT_FROM_WIN32(ERROR_INVALID_INDEX) outside the array; E_NOINTERFACE for a number or an
+  // object without `iid`.
+  virtual HRESULT STDMETHODCALLTYPE GetObjectAt(UINT index, REFIID iid, void** out) = 0;
+  virtual HRESULT STDMETHODCALLTYPE AddUInt32(UINT value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetUInt32At(UINT index, UINT* value) = 0;
+};
+
+// A reference-counted byte buffer.
+struct IKSBuffer : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Assign(const void* data, UINT size) = 0;
+  virtual const BYTE* STDMETHODCALLTYPE GetData() = 0;
+  virtual UINT STDMETHODCALLTYPE GetSize() = 0;
+};
+
 enum KSLogLevel { KS_LOG_DEBUG = 0, KS_LOG_INFO = 1, KS_LOG_WARNING = 2, KS_LOG_ERROR = 3 };
 
 // Loads `dll_file` from the program's folder and creates `clsid` through its class factory.
@@ -46,6 +91,10 @@ KS_API HRESULT CreateObjectFromDllFile(const wchar_t* dll_file,
 KS_API HRESULT GetPlatformCore(IKSPlatformCore** out);
 // Makes a class creatable through the platform core.
 KS_API HRESULT KSRegisterClass(REFCLSID clsid, KSClassCreator creator);
+
+KS_API HRESULT CreateKSArray(IKSArray** out);
+KS_API HRESULT CreateKSData(IKSData** out);
+KS_API HRESULT CreateKSBuffer(IKSBuffer** out);
 
 // Folder functions write a path without a trailing separator and return its length; a result
 // of `capacity` or more means the buffer was too small. 0 on failure.
