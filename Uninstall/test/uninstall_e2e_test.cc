@@ -1,0 +1,309 @@
+// Uninstall.exe started as a real process under Wine: the test answers its message boxes
+// through the real windows, plays the running client with peer processes, writes the
+// client's registry key and reads the log file back.
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/scoped_handle_win.h"
+#include "dialog_driver.h"
+#include "tern_test/process.h"
+#include "tern_test/scoped_temp_dir.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"提示";
+const wchar_t kConfirmText[] = L"您确定要卸载此产品吗？";
+const wchar_t kAlreadyRunningText[] = L"已有安装程序正在运行，请稍后卸载。";
+const wchar_t kRunningCaption[] = L"Tern正在运行";
+const DWORD kBoxWait = 20000;
+const DWORD kExitWait = 30000;
+
+// The whole graph in the order its objects can start.
+const char* const kFullRun[] = {"StartUninstall",
+                                "CheckPelicanRunning",
+                                "GetUninstallEnvironment",
+                                "DisableWarden",
+                                "UnInstallWardenCore",
+                                "KillCorvaneProcess",
+                                "TaskbarUnpinShortLink",
+                                "DeleteWardenFiles",
+                                "UninstallPlume",
+                                "UninstallMiniDl",
+                                "DeleteFiles",
+                                "ClearInstallDir",
+                                "FixTaskbar",
+                                "UninstallUploadResult",
+                                "CompleteUninstall",
+                                "ClearUninstallTempDir",
+                                "ExitUninstall"};
+
+std::wstring LogFile() {
+  wchar_t appdata[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appdata);
+  return std::wstring(appdata) + L"\\Corvane\\Logs\\pelican_uninstall.log";
+}
+
+std::wstring Peer(const wchar_t* variant, const wchar_t* image) {
+  return tern_test::ExeDir() + L"\\peers\\" + variant + L"\\" + image;
+}
+
+// The log lines that one process appended after construction, without their prefix.
+class LogReader {
+ public:
+  LogReader() : start_(tern_test::ReadFileBytes(LogFile()).size()) {}
+
+  std::vector<std::string> MessagesOf(DWORD pid) const {
+    std::string text = tern_test::ReadFileBytes(LogFile());
+    std::istringstream lines(text.size() > start_ ? text.substr(start_) : std::string());
+    const std::string prefix = "[" + std::to_string(pid) + ":";
+    std::vector<std::string> messages;
+    for (std::string line; std::getline(lines, line);) {
+      size_t end = line.find("] ");
+      if (line.compare(0, prefix.size(), prefix) == 0 && end != std::string::npos)
+        messages.push_back(line.substr(end + 2));
+    }
+    return messages;
+  }
+
+  // Names from "Start runtime object <name> (class ...)", in log order.
+  std::vector<std::string> StartedObjects(DWORD pid) const {
+    std::vector<std::string> names;
+    const std::string marker = "Start runtime object ";
+    for (const std::string& message : MessagesOf(pid)) {
+      if (message.compare(0, marker.size(), marker) == 0)
+        names.push_back(message.substr(marker.size(), message.find(" (") - marker.size()));
+    }
+    return names;
+  }
+
+  bool Has(DWORD pid, const std::string& message) const {
+    auto messages = MessagesOf(pid);
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
+  }
+
+ private:
+  size_t start_;
+};
+
+// HKLM\SOFTWARE\Corvane\Tern of the test prefix, removed before and after each test.
+class ClientKey {
+ public:
+  ClientKey() { Remove(); }
+  ~ClientKey() { Remove(); }
+
+  void Install(const std::wstring& folder, DWORD anvil_setup) {
+    base::ScopedHKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\Tern", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr));
+    SetString(key.Get(), L"Install", folder);
+    SetString(key.Get(), L"version", L"9.1.2");
+    RegSetValueExW(key.Get(), L"AnvilSetup2012", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&anvil_setup), sizeof(anvil_setup));
+  }
+
+ private:
+  static void SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  static void Remove() { SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\Tern"); }
+};
+
+class UninstallE2ETest : public ::testing::Test {
+ protected:
+  bool StartUninstaller(tern_test::ScopedProcess* process, const wchar_t* exe = L"Uninstall.exe") {
+    return process->Start(tern_test::ExeDir() + L"\\" + exe, L"");
+  }
+
+  // Waits for the confirmation box and answers it.
+  void Confirm(const tern_test::ScopedProcess& process, int answer) {
+    HWND box = dialog_driver::WaitForBox(process.pid(), kCaption, kBoxWait);
+    ASSERT_TRUE(box) << "no confirmation box";
+    EXPECT_EQ(kConfirmText, dialog_driver::BoxText(box));
+    dialog_driver::Press(box, answer);
+  }
+
+  static DWORD ExitCode(tern_test::ScopedProcess* process) {
+    DWORD code = 0xDEAD;
+    if (!process->Wait(kExitWait, &code))
+      ADD_FAILURE() << "the uninstaller did not exit";
+    return code;
+  }
+
+  ClientKey client_key_;
+  LogReader log_;
+};
+
+// No installation recorded: the not-needed branch runs and ends in ExitUninstall.
+TEST_F(UninstallE2ETest, ConfirmedWithoutInstallationEndsThroughTheNotNeededBranch) {
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDYES);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+  EXPECT_EQ(
+      (std::vector<std::string>{"StartUninstall", "CheckPelicanRunning", "GetUninstallEnvironment",
+                                "CompleteUninstall_NotNeedInstall", "ExitUninstall"}),
+      log_.StartedObjects(uninstaller.pid()));
+  EXPECT_TRUE(
+      log_.Has(uninstaller.pid(), "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009 open fail"));
+  EXPECT_TRUE(log_.Has(uninstaller.pid(),
+                       "Task class CompleteUninstall is not available in this build: runtime "
+                       "object CompleteUninstall_NotNeedInstall completes without effect"));
+}
+
+// An installation with its description: every object of the graph starts once, the
+// classes of later work report themselves as not available, warden.exe is ended.
+TEST_F(UninstallE2ETest, ConfirmedWithInstallationWalksTheWholeGraph) {
+  tern_test::ScopedTempDir install;
+  ASSERT_TRUE(tern_test::WriteFileBytes(install.Join(L"Uninstall.xml"), "<Uninstall/>"));
+  client_key_.Install(install.path(), 1);
+  tern_test::ScopedProcess warden;
+  ASSERT_TRUE(warden.Start(Peer(L"warden", L"warden.exe"), L""));
+
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDYES);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+
+  DWORD warden_code = 1;
+  EXPECT_TRUE(warden.Wait(5000, &warden_code)) << "warden.exe still runs";
+  EXPECT_EQ(0u, warden_code);
+  auto started = log_.StartedObjects(uninstaller.pid());
+  for (const char* object : kFullRun)
+    EXPECT_EQ(1, std::count(started.begin(), started.end(), object)) << object;
+  EXPECT_EQ(std::size(kFullRun), started.size());
+  EXPECT_EQ("ExitUninstall", started.back());
+  // ClearInstallDir joins DeleteFiles and DeleteWardenFiles.
+  auto at = [&started](const char* name) {
+    return std::find(started.begin(), started.end(), name) - started.begin();
+  };
+  EXPECT_GT(at("ClearInstallDir"), at("DeleteFiles"));
+  EXPECT_GT(at("ClearInstallDir"), at("DeleteWardenFiles"));
+  EXPECT_TRUE(log_.Has(uninstaller.pid(),
+                       "Task class DisableWarden is not available in this build: runtime object "
+                       "DisableWarden completes without effect"));
+}
+
+TEST_F(UninstallE2ETest, AnsweringNoRunsOnlyTheCancelExit) {
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDNO);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+  EXPECT_EQ((std::vector<std::string>{"StartUninstall", "ExitUninstall_ResultCancel"}),
+            log_.StartedObjects(uninstaller.pid()));
+}
+
+TEST_F(UninstallE2ETest, SecondUninstallerIsToldThatOneRunsAlready) {
+  tern_test::ScopedProcess first, second;
+  ASSERT_TRUE(StartUninstaller(&first));
+  HWND first_box = dialog_driver::WaitForBox(first.pid(), kCaption, kBoxWait);
+  ASSERT_TRUE(first_box);
+
+  ASSERT_TRUE(StartUninstaller(&second));
+  HWND second_box = dialog_driver::WaitForBox(second.pid(), kCaption, kBoxWait);
+  ASSERT_TRUE(second_box);
+  EXPECT_EQ(kAlreadyRunningText, dialog_driver::BoxText(second_box));
+  dialog_driver::Press(second_box, IDOK);
+  EXPECT_EQ(0u, ExitCode(&second));
+  EXPECT_EQ((std::vector<std::string>{"StartUninstall", "ExitUninstall_ResultCancel"}),
+            log_.StartedObjects(second.pid()));
+
+  EXPECT_TRUE(IsWindow(first_box));
+  dialog_driver::Press(first_box, IDNO);
+  EXPECT_EQ(0u, ExitCode(&first));
+}
+
+// The client peer keeps the running box up: Retry shows it again, Cancel ends the run.
+TEST_F(UninstallE2ETest, RunningClientRetryThenCancel) {
+  tern_test::ScopedProcess client;
+  ASSERT_TRUE(client.Start(Peer(L"corvane", L"Tern.exe"), L""));
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDYES);
+
+  HWND box = dialog_driver::WaitForBox(uninstaller.pid(), kRunningCaption, kBoxWait);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(L"Tern正在运行，安装无法继续。\r\n请关闭Tern并单击「重试」，或者单击「取消」退出安装。",
+            dialog_driver::BoxText(box));
+  dialog_driver::Press(box, IDRETRY);
+  ASSERT_TRUE(dialog_driver::WaitUntilGone(box, kBoxWait));
+  HWND again = dialog_driver::WaitForBox(uninstaller.pid(), kRunningCaption, kBoxWait);
+  ASSERT_TRUE(again) << "Retry with the client still running must ask again";
+  dialog_driver::Press(again, IDCANCEL);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+  EXPECT_EQ((std::vector<std::string>{"StartUninstall", "CheckPelicanRunning",
+                                      "ExitUninstall_ResultCancel"}),
+            log_.StartedObjects(uninstaller.pid()));
+}
+
+TEST_F(UninstallE2ETest, RetryAfterTheClientClosedGoesOnAndEndsWarden) {
+  auto client = std::make_unique<tern_test::ScopedProcess>();
+  ASSERT_TRUE(client->Start(Peer(L"corvane_app", L"TernApp.exe"), L""));
+  tern_test::ScopedProcess warden;
+  ASSERT_TRUE(warden.Start(Peer(L"warden", L"warden.exe"), L""));
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDYES);
+
+  HWND box = dialog_driver::WaitForBox(uninstaller.pid(), kRunningCaption, kBoxWait);
+  ASSERT_TRUE(box);
+  HANDLE client_process = client->handle();
+  TerminateProcess(client_process, 0);
+  WaitForSingleObject(client_process, kExitWait);
+  client.reset();
+  dialog_driver::Press(box, IDRETRY);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+  DWORD warden_code = 1;
+  EXPECT_TRUE(warden.Wait(5000, &warden_code));
+  EXPECT_EQ(0u, warden_code);
+  auto started = log_.StartedObjects(uninstaller.pid());
+  EXPECT_NE(started.end(), std::find(started.begin(), started.end(), "GetUninstallEnvironment"));
+}
+
+// Another company's Tern.exe and a sibling edition do not hold the uninstall up: the run
+// ends after the confirmation alone.
+TEST_F(UninstallE2ETest, ForeignOrSiblingTernDoesNotBlock) {
+  for (const wchar_t* variant : {L"other_company", L"sibling"}) {
+    tern_test::ScopedProcess client;
+    ASSERT_TRUE(client.Start(Peer(variant, L"Tern.exe"), L""));
+    tern_test::ScopedProcess uninstaller;
+    ASSERT_TRUE(StartUninstaller(&uninstaller));
+    Confirm(uninstaller, IDYES);
+    EXPECT_EQ(0u, ExitCode(&uninstaller)) << variant;
+    auto started = log_.StartedObjects(uninstaller.pid());
+    EXPECT_NE(started.end(), std::find(started.begin(), started.end(), "GetUninstallEnvironment"))
+        << variant;
+  }
+}
+
+// TEST-ONLY builds: a malformed document and a missing resource end with 1 before any
+// task runs, and the log says why.
+TEST_F(UninstallE2ETest, UnloadableGraphExitsWithOneAndRunsNothing) {
+  struct Case {
+    const wchar_t* exe;
+    const char* reason_prefix;
+  } cases[] = {{L"Uninstall_BrokenGraphForTest.exe", "ErrorID = "},
+               {L"Uninstall_NoGraphForTest.exe", "4000: 资源获取失败"}};
+  for (const Case& c : cases) {
+    tern_test::ScopedProcess uninstaller;
+    ASSERT_TRUE(StartUninstaller(&uninstaller, c.exe));
+    EXPECT_EQ(1u, ExitCode(&uninstaller));
+    auto messages = log_.MessagesOf(uninstaller.pid());
+    EXPECT_NE(messages.end(),
+              std::find_if(messages.begin(), messages.end(), [&c](const std::string& m) {
+                return m.compare(0, strlen(c.reason_prefix), c.reason_prefix) == 0;
+              }));
+    EXPECT_TRUE(log_.StartedObjects(uninstaller.pid()).empty());
+  }
+}
+
+}  // namespace
