@@ -162,4 +162,10 @@ SKIFF_API void skiffCanvasDestroy(SkiffCanvas* canvas);
 
 #ifdef __cplusplus
 }
+#if !defined(_WIN64)
+static_assert(sizeof(SkiffValue) == 16, "script value: kind, then 8 bytes at offset 8");
+static_assert(sizeof(SkiffHelpers) == 120, "helper table of 30 entries");
+static_assert(sizeof(SkiffApplicationCallback) == 16, "app callback record");
+static_assert(sizeof(SkiffHostRecord) == 12 && sizeof(SkiffModuleRecord) == 12, "view records");
+#endif
 #endif
