@@ -1,6 +1,7 @@
 // Minimal PNG encoder (8-bit RGBA, stored deflate blocks) for saving presented frames.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
