@@ -181,6 +181,30 @@ TEST_F(TaskDispatcherTest, UnregisteredStartClassLeavesTheProcessIdle) {
   EXPECT_TRUE(Recorder::Get().records().empty());
 }
 
+// No exit task is reached: once the last task has finished without firing anything, the
+// run ends instead of idling for ever.
+TEST_F(TaskDispatcherTest, GraphAtRestWithoutExitEndsTheRun) {
+  std::string body = Object("S", "TestRecord", "", "<In param=\"set:Branch=neither\"/>", "A;B") +
+                     Object("A", "TestRecord", "", "<In condition=\"Branch=a\"/>", "Exit") +
+                     Object("B", "TestRecord", "", "<In condition=\"Branch=b\"/>", "Exit") + kExit;
+  ASSERT_TRUE(RunGraph(Graph("S", body)));
+  auto records = Recorder::Get().records();
+  ASSERT_EQ(2u, records.size());
+  EXPECT_EQ("S", records[1].object);
+}
+
+// A task without a binding runs on "Thread_<object>", which has ended before the
+// successors are considered.
+TEST_F(TaskDispatcherTest, OwnThreadHasEndedBeforeSuccessorsRun) {
+  std::string body = Object("S", "TestRecord", "", "", "O") +
+                     Object("O", "TestRecord", "", "", "T") +
+                     Object("T", "TestRecord", "File", "<In param=\"exited:O\"/>", "Exit") + kExit;
+  ASSERT_TRUE(RunGraph(Graph("S", body)));
+  auto records = Recorder::Get().records();
+  EXPECT_EQ("Thread_O", records[IndexOf(records, "O", false)].thread);
+  EXPECT_EQ(1, Recorder::Get().Count("T", true));
+}
+
 TEST_F(TaskDispatcherTest, StartObjectConditionIsNotTested) {
   std::string body = Object("S", "TestRecord", "", "<In condition=\"Never=set\"/>", "Exit") + kExit;
   ASSERT_TRUE(RunGraph(Graph("S", body)));

@@ -22,12 +22,17 @@ class TestRecord : public task::TaskBase {
   void Run(task_object::RuntimeObject* object) override {
     Recorder& recorder = Recorder::Get();
     recorder.Add({object->name(), base::GetCurrentThreadName(), false});
+    recorder.AddRunner(object->name(), base::MessageLoop::current()->task_runner());
     for (const std::string& param : object->in_params()) {
       if (param.rfind("set:", 0) == 0) {
         size_t eq = param.find('=');
         SetupContext::SetStringValue(param.substr(4, eq - 4), param.substr(eq + 1));
       } else if (param.rfind("after:", 0) == 0) {
         if (!recorder.WaitFor(param.substr(6), true))
+          recorder.set_timed_out();
+      } else if (param.rfind("exited:", 0) == 0) {
+        // No wait: the thread must be gone already.
+        if (!recorder.LoopEnded(param.substr(7)))
           recorder.set_timed_out();
       } else if (param.rfind("started:", 0) == 0) {
         if (!recorder.WaitFor(param.substr(8), false))
@@ -64,6 +69,7 @@ Recorder& Recorder::Get() {
 void Recorder::Reset() {
   std::lock_guard<std::mutex> hold(lock_);
   records_.clear();
+  runners_.clear();
   timed_out_ = false;
 }
 
@@ -82,6 +88,20 @@ bool Recorder::WaitFor(const std::string& object, bool finished) {
     }
     return false;
   });
+}
+
+void Recorder::AddRunner(const std::string& object, base::TaskRunnerPtr runner) {
+  std::lock_guard<std::mutex> hold(lock_);
+  runners_[object] = std::move(runner);
+}
+
+bool Recorder::LoopEnded(const std::string& object) {
+  base::TaskRunnerPtr runner;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    runner = runners_[object];
+  }
+  return runner && !runner->PostTask(FROM_HERE, [] {});
 }
 
 std::vector<Record> Recorder::records() {

@@ -193,6 +193,23 @@ TEST_F(UninstallE2ETest, ConfirmedWithInstallationWalksTheWholeGraph) {
                        "DisableWarden completes without effect"));
 }
 
+// An installation by an older setup (AnvilSetup2012 = 0) leaves NeedUnistall unset, so
+// neither branch fires; the run ends when the graph has come to rest.
+TEST_F(UninstallE2ETest, OlderSetupEndsTheRunWhenTheGraphComesToRest) {
+  tern_test::ScopedTempDir install;
+  ASSERT_TRUE(tern_test::WriteFileBytes(install.Join(L"Uninstall.xml"), "<Uninstall/>"));
+  client_key_.Install(install.path(), 0);
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDYES);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+  EXPECT_EQ((std::vector<std::string>{"StartUninstall", "CheckPelicanRunning",
+                                      "GetUninstallEnvironment"}),
+            log_.StartedObjects(uninstaller.pid()));
+  EXPECT_TRUE(log_.Has(uninstaller.pid(),
+                       "The task graph came to rest without reaching an exit task; the run ends"));
+}
+
 TEST_F(UninstallE2ETest, AnsweringNoRunsOnlyTheCancelExit) {
   tern_test::ScopedProcess uninstaller;
   ASSERT_TRUE(StartUninstaller(&uninstaller));
