@@ -55,7 +55,7 @@ TEST(CanvasTest, FilledSmoothCircleMakesARoundMask) {
   EXPECT_EQ(filter, 0x3000000u);
   EXPECT_EQ(px[10 * 20 + 10], 0xFFFFFFFFu);    // centre: fully covered
   EXPECT_EQ(px[0], 0u);                        // corner: outside the circle
-  uint32_t edge_alpha = px[2 * 20 + 2] >> 24;  // on the rim: partly covered
+  uint32_t edge_alpha = px[3 * 20 + 2] >> 24;  // on the rim: partly covered
   EXPECT_GT(edge_alpha, 0u);
   EXPECT_LT(edge_alpha, 255u);
 
