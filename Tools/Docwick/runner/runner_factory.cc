@@ -1,5 +1,8 @@
 #include "runner/runner_factory.h"
 
+#include "runner/open_with_register_runner.h"
+#include "runner/yi_tiao_long_runner.h"
+
 namespace docwick {
 
 namespace {
@@ -9,9 +12,17 @@ struct RunnerEntry {
   std::shared_ptr<IRunner> (*create)();
 };
 
+template <typename Runner>
+std::shared_ptr<IRunner> Create() {
+  return std::make_shared<Runner>();
+}
+
 // Checked in this order; a runner class may serve several commands.
 const RunnerEntry kRunners[] = {
-    {nullptr, nullptr},
+    {L"YiTiaoLong", Create<CYiTiaoLongRunner>},
+    {L"IfWeCanDoYiTiaoLong", Create<CYiTiaoLongRunner>},
+    {L"Register", Create<COpenWithRegisterRunner>},
+    {L"Unregister", Create<COpenWithRegisterRunner>},
 };
 
 }  // namespace
