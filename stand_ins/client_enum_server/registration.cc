@@ -25,6 +25,14 @@ std::wstring ModulePath() {
   return n < MAX_PATH ? std::wstring(path, n) : std::wstring();
 }
 
+bool KeyExists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
 }  // namespace
 
 bool RegisterServer(const std::wstring& server_args) {
@@ -49,11 +57,14 @@ bool RegisterServer(const std::wstring& server_args) {
 }
 
 bool UnregisterServer() {
+  // The result of UnRegisterTypeLib differs between systems when nothing is registered; what
+  // is left in the registry afterwards is what counts.
   SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
-  HRESULT hr = UnRegisterTypeLib(LIBID_ClientEnumLib, 1, 0, LOCALE_NEUTRAL, kind);
-  bool typelibGone = SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED;
-  DWORD result = SHDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey().c_str());
-  return typelibGone && (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND);
+  UnRegisterTypeLib(LIBID_ClientEnumLib, 1, 0, LOCALE_NEUTRAL, kind);
+  SHDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey().c_str());
+  wchar_t libid[64] = {};
+  StringFromGUID2(LIBID_ClientEnumLib, libid, 64);
+  return !KeyExists(std::wstring(L"TypeLib\\") + libid + L"\\1.0") && !KeyExists(ClassKey());
 }
 
 }  // namespace client_enum
