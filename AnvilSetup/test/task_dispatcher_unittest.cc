@@ -1,4 +1,5 @@
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,26 @@ TEST_F(TaskDispatcherTest, OwnThreadHasEndedBeforeSuccessorsRun) {
   auto records = Recorder::Get().records();
   EXPECT_EQ("Thread_O", records[IndexOf(records, "O", false)].thread);
   EXPECT_EQ(1, Recorder::Get().Count("T", true));
+}
+
+// A side task still at work when the exit task ends the run is waited for when the
+// dispatcher goes away at exit; the gate opens only once that teardown has begun.
+TEST_F(TaskDispatcherTest, TaskStillRunningAtTheEndIsWaitedForAtExit) {
+  std::string body = Object("S", "TestRecord", "", "", "Side;Exit") +
+                     Object("Side", "TestRecord", "", "<In param=\"gate\"/>", "") + kExit;
+  ASSERT_TRUE(RunGraph(Graph("S", body)));
+  EXPECT_EQ(0, Recorder::Get().Count("Side", true));
+  std::thread opener([] {
+    Recorder::Get().WaitFor("teardown", false);
+    Recorder::Get().OpenGate();
+  });
+  main_loop_->ShutdownThreads();
+  main_loop_.reset();
+  Recorder::Get().Add({"teardown", "", false});
+  at_exit_.reset();
+  EXPECT_EQ(1, Recorder::Get().Count("Side", true));
+  opener.join();
+  SetUp();
 }
 
 TEST_F(TaskDispatcherTest, StartObjectConditionIsNotTested) {

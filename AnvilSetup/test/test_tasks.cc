@@ -30,6 +30,9 @@ class TestRecord : public task::TaskBase {
       } else if (param.rfind("after:", 0) == 0) {
         if (!recorder.WaitFor(param.substr(6), true))
           recorder.set_timed_out();
+      } else if (param == "gate") {
+        if (!recorder.WaitForGate())
+          recorder.set_timed_out();
       } else if (param.rfind("exited:", 0) == 0) {
         // No wait: the thread must be gone already.
         if (!recorder.LoopEnded(param.substr(7)))
@@ -70,6 +73,7 @@ void Recorder::Reset() {
   std::lock_guard<std::mutex> hold(lock_);
   records_.clear();
   runners_.clear();
+  gate_open_ = false;
   timed_out_ = false;
 }
 
@@ -88,6 +92,17 @@ bool Recorder::WaitFor(const std::string& object, bool finished) {
     }
     return false;
   });
+}
+
+void Recorder::OpenGate() {
+  std::lock_guard<std::mutex> hold(lock_);
+  gate_open_ = true;
+  changed_.notify_all();
+}
+
+bool Recorder::WaitForGate() {
+  std::unique_lock<std::mutex> hold(lock_);
+  return changed_.wait_for(hold, kWaitLimit, [this] { return gate_open_; });
 }
 
 void Recorder::AddRunner(const std::string& object, base::TaskRunnerPtr runner) {

@@ -2,7 +2,8 @@
 //  "TestRecord": records its start and finish (object name, thread name) and works through
 //   its In params in order: "set:K=V" sets a context string, "after:X" waits until X has
 //   finished, "started:X" waits until X has started (bounded waits; a time-out is recorded),
-//   "exited:X" checks that the loop (thread) that ran X has already ended.
+//   "gate" waits until the test opens the gate, "exited:X" checks that the loop (thread) that ran X
+//   has already ended.
 //  "TestExit": posts the quit to the UI thread, like the uninstaller's exit task.
 #pragma once
 
@@ -34,6 +35,9 @@ class Recorder {
   void Add(const Record& record);
   // Waits (bounded) until `object` has a start (or finish) record.
   bool WaitFor(const std::string& object, bool finished);
+  // "gate" params wait until the gate opens.
+  void OpenGate();
+  bool WaitForGate();
   // The loop that ran `object` is gone (its thread has ended).
   void AddRunner(const std::string& object, base::TaskRunnerPtr runner);
   bool LoopEnded(const std::string& object);
@@ -48,6 +52,7 @@ class Recorder {
   std::vector<Record> records_;
   std::map<std::string, base::TaskRunnerPtr> runners_;
   bool timed_out_ = false;
+  bool gate_open_ = false;
 };
 
 // Engine up as in the uninstaller: main UI loop, FILE and DISPATCH threads, with a fresh
