@@ -177,3 +177,74 @@ TEST(CrashFilterTest, ReporterCommandLineFormat) {
 
 }  // namespace
 }  // namespace ternapp_test
+
+namespace ternapp_test {
+namespace {
+
+// Under Wine the system's default for an unhandled crash is its debugger, whose crash dialog
+// would wait for a click: switch the dialog off for the test and restore the setting after.
+class NoCrashDialog {
+ public:
+  NoCrashDialog() {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineDbg", 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                        nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    DWORD size = sizeof(old_);
+    had_ = RegQueryValueExW(key_, L"ShowCrashDialog", nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    DWORD off = 0;
+    RegSetValueExW(key_, L"ShowCrashDialog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
+                   sizeof(off));
+  }
+  ~NoCrashDialog() {
+    if (!key_)
+      return;
+    if (had_)
+      RegSetValueExW(key_, L"ShowCrashDialog", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
+                     sizeof(old_));
+    else
+      RegDeleteValueW(key_, L"ShowCrashDialog");
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 0;
+  bool had_ = false;
+};
+
+// A second exception on the crashing thread while the filter runs is passed on instead of
+// starting another reporter: the process then ends by the system's default, not with 4660.
+TEST(CrashFilterTest, SecondExceptionDuringHandlingStartsNoSecondReporter) {
+  NoCrashDialog no_dialog;
+  const struct {
+    const wchar_t* mode;
+    int reporter_runs;
+  } cases[] = {
+      {L"plain", 1},
+      {L"nested-before", 0},
+      {L"nested-after", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.mode, c.mode + wcslen(c.mode)));
+    tern_test::ScopedTempDir dir;
+    std::wstring report = dir.Join(L"report.txt");
+    ReportPath env(report);
+    tern_test::ProcessResult r =
+        tern_test::RunProcess(tern_test::ExeDir() + L"\\ternapp_crash_probe.exe", c.mode, 20000);
+    ASSERT_TRUE(r.started);
+    ASSERT_FALSE(r.timed_out);
+    std::string runs = tern_test::ReadFileBytes(report + L".runs");
+    EXPECT_EQ(static_cast<int>(runs.size() / 4), c.reporter_runs);
+    if (std::wstring(c.mode) == L"plain")
+      EXPECT_EQ(r.exit_code, 4660u);
+    else
+      EXPECT_NE(r.exit_code, 4660u);
+  }
+}
+
+}  // namespace
+}  // namespace ternapp_test

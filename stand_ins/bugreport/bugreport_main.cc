@@ -2,7 +2,8 @@
 // on its command line, records what it got, and signals the crashed process's event.
 // Command line: bugreport /buginfo:<event>:<process>:<block address>:<process id>
 // Output: the file named by the environment variable TERN_BUGREPORT_OUT (text) and the same
-// name + ".bin" (the raw block); nothing is written when the variable is unset.
+// name + ".bin" (the raw block), and one line per run appended to the name + ".runs"; nothing
+// is written when the variable is unset.
 #include <windows.h>
 
 #include <cstdio>
@@ -94,6 +95,14 @@ int wmain() {
                   static_cast<unsigned long long>(block), read ? 1 : 0,
                   static_cast<unsigned long>(got));
     WriteFileBytes(out_path, text, std::strlen(text));
+    // One line per run, so a test can tell how often the reporter was started.
+    HANDLE runs = CreateFileW((std::wstring(out_path) + L".runs").c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (runs != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(runs, "run\n", 4, &written, nullptr);
+      CloseHandle(runs);
+    }
     WriteFileBytes(std::wstring(out_path) + L".bin", bytes.data(), got);
   }
   SetEvent(reinterpret_cast<HANDLE>(event));
