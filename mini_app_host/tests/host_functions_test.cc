@@ -219,5 +219,49 @@ TEST(HostFunctionsTest, UnansweredRequestsRegisterNothingAndReturnFalse) {
   EXPECT_FALSE(handled);
 }
 
+TEST(HostFunctionsTest, ARequestThatTimesOutReturnsFalseAndLeavesTheResultUnset) {
+  HostSession session;
+  ASSERT_TRUE(
+      session.Start("on view\n  require M\n  calltext M alpha slow\n  callvalues M beta slow i:1\n"
+                    "  calltext M alpha fast\n"));
+  // The client sits on the first two calls for longer than the host's 5000 ms.
+  int slow_calls = 0;
+  session.client().SetResponder([&](const Event& request, cdSerialize* reply) {
+    if (request.id == 0x10045) {
+      VARIANT names[2];
+      for (VARIANT& v : names)
+        VariantInit(&v);
+      V_VT(&names[0]) = VT_BSTR;
+      V_BSTR(&names[0]) = SysAllocString(L"alpha");
+      V_VT(&names[1]) = VT_BSTR;
+      V_BSTR(&names[1]) = SysAllocString(L"beta");
+      DISPPARAMS params = {names, nullptr, 2, 0};
+      WriteSerialize(reply, CD_DISPPARAMS, &params);
+      for (VARIANT& v : names)
+        VariantClear(&v);
+      return;
+    }
+    if (!request.texts.empty() && request.texts.back() != "fast" && slow_calls++ < 2)
+      Sleep(5600);
+    BOOL yes = TRUE;
+    VARIANT empty;
+    VariantInit(&empty);
+    if (request.id == 0x10046)
+      WriteSerialize(reply, CD_BOOL, &yes);
+    else
+      WriteSerialize(reply, CD_VARIANT, &empty);
+  });
+  auto& client = session.client();
+  ASSERT_TRUE(client.OpenView(1));
+  ternapp_client::Message create(0x10026);
+  create.Text("main").Text("page").Text("").I32(-1).I32(1);
+  bool handled = false;
+  ASSERT_TRUE(client.SendViewMessage(1, create.get(), &handled, 40000));
+  EXPECT_TRUE(session.HasLine("calltext M.alpha -> 0"));
+  EXPECT_TRUE(session.HasLine("callvalues M.beta ok=1 result=unset"));
+  // The late replies are dropped; the next call gets its own answer.
+  EXPECT_TRUE(session.HasLine("calltext M.alpha -> 1"));
+}
+
 }  // namespace
 }  // namespace ternapp_test
