@@ -26,6 +26,18 @@ Kind KindOf(const char* tag) {
   return Kind::kGroup;
 }
 
+int SystemIcon(const char* name) {
+  if (!name)
+    return 0;
+  if (strcmp(name, "warning") == 0)
+    return 32515;  // IDI_WARNING
+  if (strcmp(name, "error") == 0)
+    return 32513;  // IDI_ERROR
+  if (strcmp(name, "information") == 0)
+    return 32516;  // IDI_INFORMATION
+  return 0;
+}
+
 HWND CreateControl(ElementCore* core, HWND parent) {
   const wchar_t* cls = nullptr;
   DWORD style = WS_CHILD | WS_VISIBLE;
@@ -117,6 +129,7 @@ HRESULT ElementCore::AddChildren(const tinyxml2::XMLElement* node,
       child->text = Utf8Attribute(e, "text");
       child->pos = ParsePos(e);
       child->is_default = e->BoolAttribute("default", false);
+      child->system_icon = SystemIcon(e->Attribute("icon"));
       child->area = area;
       if (parent_window) {
         child->hwnd = CreateControl(child, parent_window);

@@ -34,6 +34,8 @@ class ElementCore {
   RECT area = {0, 0, 0, 0};
   ATOM name_atom = 0;
   bool is_default = false;
+  // A system icon (IDI_*) drawn by an image element that has no image.
+  int system_icon = 0;
   HWND hwnd = nullptr;
   // The window that paints this element when it has none of its own (a list).
   HWND paint_host = nullptr;

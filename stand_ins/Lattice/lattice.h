@@ -8,6 +8,7 @@
 //     <text name text pos font fontsize bold="1" color valign="center"/>
 //     <button name text pos default="1"/>
 //     <list name pos border="#RRGGBB" selcolor hotcolor/>
+//   <image name pos icon="warning|error|information"/> (drawn by its window or list)
 //   <row name bkcolor> (a list row frame or content; holds <text> and <image name pos/>)
 // pos="l,t,r,b" in layout units (96 DPI pixels); a value "~n" counts n from the far edge.
 //

@@ -79,10 +79,16 @@ void PaintElements(HDC dc, ElementCore* parent, POINT origin) {
         DeleteObject(brush);
       }
     }
-    if (child->kind == Kind::kImage)
+    if (child->kind == Kind::kImage && child->image) {
       PaintImage(dc, child->image, r);
-    else if (child->kind == Kind::kText)
+    } else if (child->kind == Kind::kImage && child->system_icon) {
+      HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(child->system_icon));
+      if (icon)
+        DrawIconEx(dc, r.left, r.top, icon, r.right - r.left, r.bottom - r.top, 0, nullptr,
+                   DI_NORMAL);
+    } else if (child->kind == Kind::kText) {
       PaintText(dc, child, r);
+    }
     PaintElements(dc, child, origin);
   }
 }

@@ -187,7 +187,7 @@ TEST_F(AccountSelectDialogTest, NullOutPlacesAreInvalidArguments) {
 TEST_F(AccountSelectDialogTest, PromptSetBeforeOrAfterCreateReachesHeaderText) {
   for (bool before : {true, false}) {
     SCOPED_TRACE(before ? "before Create" : "after Create");
-    const std::wstring prompt = before ? L"Choose an account (\x00E9t\x00E9)" : L"Pick one";
+    const std::wstring prompt = before ? L"Choose an account (\u00E9t\u00E9)" : L"Pick one";
     auto dialog = std::make_shared<CAccountSelectDialog>();
     if (before)
       dialog->SetPrompt(prompt);
@@ -280,7 +280,7 @@ TEST_F(AccountSelectDialogTest, ScreenshotWithThreeAccounts) {
   CLatticePtr<IKSArray> accounts;
   ASSERT_EQ(S_OK, MakeAccounts({{L"Alice Brandt (10001)", MakeHead(L"a.png", colours[0])},
                                 {L"Bo Chen (10002)", MakeHead(L"b.bmp", colours[1], 48)},
-                                {L"Carla D\x00EDaz (10003)", MakeHead(L"c.png", colours[2], 96)}},
+                                {L"Carla D\u00EDaz (10003)", MakeHead(L"c.png", colours[2], 96)}},
                                accounts.Receive()));
   auto dialog = std::make_shared<CAccountSelectDialog>();
   dialog->SetPrompt(L"Several accounts are signed in. Choose the account that opens the document.");
@@ -298,10 +298,10 @@ TEST_F(AccountSelectDialogTest, ScreenshotWithThreeAccounts) {
       EXPECT_EQ(S_OK, SavePng(path, w, h, shot));
       // Row 2's head: the picture's colour left of its centre; the selection-free white row
       // around the head's corner.
-      RECT window, lr;
-      GetWindowRect(top, &window);
+      RECT lr;
       GetWindowRect(list, &lr);
-      int x0 = lr.left - window.left, y0 = lr.top - window.top + 2 * 40;
+      MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&lr), 2);
+      int x0 = lr.left, y0 = lr.top + 2 * 40;
       const BYTE* side = &shot[((y0 + 10 + 10) * w + x0 + 12 + 4) * 4];
       EXPECT_NEAR(GetRValue(colours[2]), side[2], 24);
       EXPECT_NEAR(GetGValue(colours[2]), side[1], 24);

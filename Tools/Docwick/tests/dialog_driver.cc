@@ -100,9 +100,11 @@ bool CaptureWindow(HWND hwnd, int* width, int* height, std::vector<BYTE>* bgra) 
   RedrawWindow(hwnd, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   SendMessageW(hwnd, WM_NULL, 0, 0);
+  // The client area: without a window manager the frame is not drawn on Xvfb.
   RECT r;
-  if (!GetWindowRect(hwnd, &r))
+  if (!GetClientRect(hwnd, &r))
     return false;
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
   *width = r.right - r.left;
   *height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);

@@ -22,7 +22,7 @@ bool WaitForWindowGone(HWND hwnd, DWORD timeout_ms = 10000);
 std::wstring WindowText(HWND hwnd);
 // Clicks row `row` of a list view with a left button press and release in its middle.
 bool ClickListRow(HWND list, int row);
-// The window's pixels as on screen (straight BGRA, opaque), after a synchronous repaint.
+// The client area's pixels as on screen (straight BGRA, opaque), after a synchronous repaint.
 bool CaptureWindow(HWND hwnd, int* width, int* height, std::vector<BYTE>* bgra);
 
 // Runs `script` on its own thread once the named top-level window is visible. The script

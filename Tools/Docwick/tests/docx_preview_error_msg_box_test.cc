@@ -43,7 +43,7 @@ TEST_F(DocxPreviewErrorMsgBoxTest, TextsSetBeforeOrAfterCreateReachTheWindow) {
       {"after Create, close button",
        false,
        Close::kSysClose,
-       {L"Vorschau", L"Die Datei \x00F6\x00E4 fehlt.", L"\x00C9chec"}},
+       {L"Vorschau", L"Die Datei \u00F6\u00E4 fehlt.", L"\u00C9chec"}},
       {"empty texts still open, WM_CLOSE", true, Close::kWmClose, {L"", L"", L""}},
   };
   for (const Case& c : cases) {
