@@ -13,7 +13,8 @@
 // pos="l,t,r,b" in layout units (96 DPI pixels); a value "~n" counts n from the far edge.
 //
 // Tests and other programs drive windows through real window messages:
-// - Every named element's window carries the property "LatticeName" (GetPropW) with its name.
+// - Every named element's window carries the property "LatticeName" (GetPropW): a global atom
+//   whose name (GlobalGetAtomNameW) is the element's name, readable from any process.
 // - Buttons are "Button" controls: BM_CLICK clicks them.
 // - The list view (class "LatticeListView"): row i covers the client rows
 //   [i * h - scroll, (i + 1) * h - scroll) with h = LATTICE_LM_GETROWHEIGHT (in pixels);
