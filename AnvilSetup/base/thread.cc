@@ -2,10 +2,10 @@
 
 #include <condition_variable>
 
+#include <pthread.h>
+
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <pthread.h>
 #endif
 
 #include "base/logging.h"
@@ -55,27 +55,44 @@ bool Thread::StartWithOptions(const Options& options) {
   DCHECK(!wraps_existing_loop_ && !started_);
   if (wraps_existing_loop_ || started_)
     return false;
-  // The stack size is a hint: std::thread takes the platform default.
   struct StartSync {
     std::mutex lock;
     std::condition_variable cv;
     bool ready = false;
   } sync;
-  thread_ = std::thread([this, options, &sync] {
-    SetCurrentThreadName(name_);
-    MessageLoop loop(options.message_loop_type);
-    loop.set_thread_name(name_);
+  struct StartArgs {
+    Thread* self;
+    Options options;
+    StartSync* sync;
+  } args{this, options, &sync};
+  // pthreads (also under mingw-w64's posix model) take the requested stack size.
+  auto thread_main = [](void* raw) -> void* {
+    StartArgs* start = static_cast<StartArgs*>(raw);
+    Thread* self = start->self;
+    SetCurrentThreadName(self->name_);
+    MessageLoop loop(start->options.message_loop_type);
+    loop.set_thread_name(self->name_);
     {
-      std::lock_guard<std::mutex> hold(sync.lock);
-      message_loop_ = &loop;
-      task_runner_ = loop.task_runner();
-      sync.ready = true;
-      sync.cv.notify_one();
+      std::lock_guard<std::mutex> hold(start->sync->lock);
+      self->message_loop_ = &loop;
+      self->task_runner_ = loop.task_runner();
+      start->sync->ready = true;
+      start->sync->cv.notify_one();
     }
-    Init();
+    // `start` lives on the starter's stack: not touched after the notification.
+    self->Init();
     loop.Run();
-    CleanUp();
-  });
+    self->CleanUp();
+    return nullptr;
+  };
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  if (options.stack_size > 0)
+    pthread_attr_setstacksize(&attributes, options.stack_size);
+  int error = pthread_create(&thread_, &attributes, thread_main, &args);
+  pthread_attr_destroy(&attributes);
+  if (error != 0)
+    return false;
   std::unique_lock<std::mutex> hold(sync.lock);
   sync.cv.wait(hold, [&sync] { return sync.ready; });
   started_ = true;
@@ -87,7 +104,7 @@ void Thread::Stop() {
     return;
   stopped_ = true;
   task_runner_->PostTask(FROM_HERE, [] { MessageLoop::current()->Quit(); });
-  thread_.join();
+  pthread_join(thread_, nullptr);
   message_loop_ = nullptr;
 }
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <pthread.h>
 
 #include "base/message_loop.h"
 #include "base/task_runner.h"
@@ -52,7 +52,7 @@ class Thread {
   const bool wraps_existing_loop_;
   MessageLoop* message_loop_ = nullptr;
   TaskRunnerPtr task_runner_;
-  std::thread thread_;
+  pthread_t thread_{};
   bool started_ = false;
   bool stopped_ = false;
 };

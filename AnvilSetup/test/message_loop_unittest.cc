@@ -139,6 +139,30 @@ TEST(ThreadTest, StartRunsTasksOnANamedThreadAndStopJoins) {
   EXPECT_FALSE(thread.task_runner()->PostTask(FROM_HERE, [] {}));
 }
 
+TEST(ThreadTest, OptionsChooseLoopTypeAndStackSize) {
+  base::Thread thread("Big_Stack");
+  base::Thread::Options options;
+  options.stack_size = 4 * 1024 * 1024;
+  ASSERT_TRUE(thread.StartWithOptions(options));
+  Event done;
+  int deep = 0;
+  // Recursion that needs well over a default 1 MB stack of Windows threads.
+  thread.task_runner()->PostTask(FROM_HERE, [&] {
+    struct Frame {
+      static int Down(int n) {
+        volatile char pad[1024];
+        pad[0] = static_cast<char>(n);
+        return n == 0 ? pad[0] : Down(n - 1) + 1;
+      }
+    };
+    deep = Frame::Down(2000);
+    done.Signal();
+  });
+  ASSERT_TRUE(done.Wait());
+  EXPECT_EQ(2000, deep);
+  thread.Stop();
+}
+
 // The task dies on the target thread, the reply runs and dies on the posting thread.
 TEST(ThreadTest, PostTaskAndReplyRunsTheReplyOnThePostingLoop) {
   base::MessageLoop loop;
