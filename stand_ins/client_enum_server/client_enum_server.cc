@@ -44,7 +44,10 @@ int Serve(const client_enum::ServerOptions& options) {
   HRESULT hr = CoRegisterClassObject(__uuidof(ClientEnumService), client_enum::ServiceFactory(),
                                      CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie);
   if (SUCCEEDED(hr)) {
-    WaitForSingleObject(client_enum::NoObjectsLeftEvent(), kIdleLimitMs);
+    // A server that COM started but nobody used does not stay forever.
+    while (WaitForSingleObject(client_enum::NoObjectsLeftEvent(), kIdleLimitMs) == WAIT_TIMEOUT &&
+           client_enum::AnyObjectCreated()) {
+    }
     CoRevokeClassObject(cookie);
   }
   client_enum::Record(L"Exit");

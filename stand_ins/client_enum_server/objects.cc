@@ -12,6 +12,7 @@ namespace {
 
 ServerOptions g_options;
 LONG g_objects = 0;
+LONG g_everCreated = 0;
 HANDLE g_noObjectsLeft = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
 // {0B6C5B3E-9E7A-4B0D-8D2F-6A4C1E3F5B71}: lets the server recognise its own entries when a
@@ -23,6 +24,7 @@ const IID IID_OwnEntry = {0x0b6c5b3e,
 
 void AddObject() {
   InterlockedIncrement(&g_objects);
+  InterlockedExchange(&g_everCreated, 1);
 }
 
 void ReleaseObject() {
@@ -257,6 +259,10 @@ void Record(const std::wstring& line) {
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
+}
+
+bool AnyObjectCreated() {
+  return InterlockedCompareExchange(&g_everCreated, 0, 0) != 0;
 }
 
 HANDLE NoObjectsLeftEvent() {

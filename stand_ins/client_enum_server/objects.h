@@ -17,6 +17,8 @@ struct ServerOptions {
 void SetServerOptions(const ServerOptions& options);
 // Appends `line` to the record file.
 void Record(const std::wstring& line);
+// True once any object (or a server lock) was created.
+bool AnyObjectCreated();
 // Signalled when the last object of the server is released.
 HANDLE NoObjectsLeftEvent();
 
