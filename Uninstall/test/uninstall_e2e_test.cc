@@ -192,6 +192,7 @@ TEST_F(UninstallE2ETest, ConfirmedWithInstallationWalksTheWholeGraph) {
   EXPECT_TRUE(warden.Wait(5000, &warden_code)) << "warden.exe still runs";
   EXPECT_EQ(0u, warden_code);
   auto started = log_.StartedObjects(uninstaller.pid());
+  ASSERT_FALSE(started.empty());
   for (const char* object : kFullRun)
     EXPECT_EQ(1, std::count(started.begin(), started.end(), object)) << object;
   EXPECT_EQ(std::size(kFullRun), started.size());
@@ -230,6 +231,41 @@ TEST_F(UninstallE2ETest, OlderSetupEndsTheRunWhenTheGraphComesToRest) {
             log_.StartedObjects(uninstaller.pid()));
   EXPECT_TRUE(log_.Has(uninstaller.pid(),
                        "The task graph came to rest without reaching an exit task; the run ends"));
+}
+
+// Uninstall.xml missing from the installation: with its backup under the uninstaller's
+// temporary folder the uninstall goes on; without it the not-needed branch runs.
+TEST_F(UninstallE2ETest, MissingDescriptionFallsBackToItsBackup) {
+  wchar_t appdata[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appdata);
+  const std::wstring backup_dir =
+      std::wstring(appdata) + L"\\Corvane\\Tern\\STemp\\Uninstall\\9.1.2";
+  const std::wstring backup = backup_dir + L"\\Uninstall.xml";
+  for (bool with_backup : {true, false}) {
+    SCOPED_TRACE(with_backup ? "with backup" : "without backup");
+    DeleteFileW(backup.c_str());
+    if (with_backup) {
+      SHCreateDirectoryExW(nullptr, backup_dir.c_str(), nullptr);
+      ASSERT_TRUE(tern_test::WriteFileBytes(backup, "<Uninstall/>"));
+    }
+    tern_test::ScopedTempDir install;
+    client_key_.Install(install.path(), 1);
+    tern_test::ScopedProcess uninstaller;
+    ASSERT_TRUE(StartUninstaller(&uninstaller));
+    Confirm(uninstaller, IDYES);
+    EXPECT_EQ(0u, ExitCode(&uninstaller));
+    auto started = log_.StartedObjects(uninstaller.pid());
+    auto ran = [&started](const char* name) {
+      return std::find(started.begin(), started.end(), name) != started.end();
+    };
+    EXPECT_TRUE(log_.Has(uninstaller.pid(), "Uninstall.xml path not exists"));
+    EXPECT_EQ(with_backup, ran("DisableWarden"));
+    EXPECT_EQ(!with_backup, ran("CompleteUninstall_NotNeedInstall"));
+    EXPECT_EQ(!with_backup, log_.Has(uninstaller.pid(), "Uninstall.xml backup path not exists"));
+    ASSERT_FALSE(started.empty());
+    EXPECT_EQ("ExitUninstall", started.back());
+  }
+  DeleteFileW(backup.c_str());
 }
 
 TEST_F(UninstallE2ETest, AnsweringNoRunsOnlyTheCancelExit) {
