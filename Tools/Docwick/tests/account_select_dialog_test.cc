@@ -19,23 +19,24 @@ const wchar_t kWindowName[] = L"SelectWnd";
 
 using AccountSelectDialogTest = DialogTest;
 
+struct FindByName {
+  const wchar_t* name;
+  HWND found;
+};
+
+BOOL CALLBACK FindByNameProc(HWND hwnd, LPARAM param) {
+  auto* find = reinterpret_cast<FindByName*>(param);
+  if (LatticeName(hwnd) == find->name) {
+    find->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The dialog's window while it is not shown: a top-level window of this thread.
 HWND FindHiddenWindow(const wchar_t* name) {
-  struct Find {
-    const wchar_t* name;
-    HWND found;
-  } find = {name, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(param);
-        if (LatticeName(hwnd) == f->name) {
-          f->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&find));
+  FindByName find = {name, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &FindByNameProc, reinterpret_cast<LPARAM>(&find));
   return find.found;
 }
 
