@@ -209,10 +209,22 @@ TEST_F(AccountSelectDialogTest, PromptSetBeforeOrAfterCreateReachesHeaderText) {
 
 TEST_F(AccountSelectDialogTest, HeadImagesAreRoundAndAMissingOneLeavesTheName) {
   COLORREF colour = RGB(0xE0, 0x60, 0x40);
+  // A wide picture: only its middle square (all `colour`) fills the head, the grey side bands
+  // are cut off rather than squeezed in.
+  std::vector<BYTE> wide(64 * 32 * 4);
+  for (int i = 0; i < 64 * 32; ++i) {
+    bool middle = i % 64 >= 16 && i % 64 < 48;
+    wide[i * 4 + 0] = middle ? GetBValue(colour) : 0x80;
+    wide[i * 4 + 1] = middle ? GetGValue(colour) : 0x80;
+    wide[i * 4 + 2] = middle ? GetRValue(colour) : 0x80;
+    wide[i * 4 + 3] = 0xFF;
+  }
+  ASSERT_TRUE(SaveBmp(m_dir.Join(L"wide.bmp"), 64, 32, wide));
   CLatticePtr<IKSArray> accounts;
   ASSERT_EQ(S_OK, MakeAccounts({{L"Alice", MakeHead(L"a.png", colour)},
                                 {L"Bob", m_dir.Join(L"missing.png")},
-                                {L"Carol", MakeHead(L"c.bmp", colour, 20)}},
+                                {L"Carol", MakeHead(L"c.bmp", colour, 20)},
+                                {L"Dan", m_dir.Join(L"wide.bmp")}},
                                accounts.Receive()));
   auto dialog = std::make_shared<CAccountSelectDialog>();
   dialog->SetAccountData(accounts.get());
@@ -222,8 +234,8 @@ TEST_F(AccountSelectDialogTest, HeadImagesAreRoundAndAMissingOneLeavesTheName) {
   CLatticePtr<ILatticeListView> list;
   ASSERT_TRUE(ListOf(top, &list)->get());
 
-  const wchar_t* names[] = {L"Alice", L"Bob", L"Carol"};
-  for (UINT row = 0; row < 3; ++row) {
+  const wchar_t* names[] = {L"Alice", L"Bob", L"Carol", L"Dan"};
+  for (UINT row = 0; row < 4; ++row) {
     SCOPED_TRACE(row);
     ILatticeElement* element = list->GetRowElement(row);
     ASSERT_TRUE(element);
@@ -255,7 +267,7 @@ TEST_F(AccountSelectDialogTest, HeadImagesAreRoundAndAMissingOneLeavesTheName) {
       partial += p.a > 0 && p.a < 255;
     EXPECT_GT(partial, 8);
   }
-  EXPECT_FALSE(list->GetRowElement(3)) << "no row beyond the array";
+  EXPECT_FALSE(list->GetRowElement(4)) << "no row beyond the array";
 }
 
 TEST_F(AccountSelectDialogTest, RoundHeadImageFailsCleanlyWithoutFactoryOrPicture) {
