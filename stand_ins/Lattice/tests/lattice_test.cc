@@ -149,6 +149,28 @@ TEST(LatticeListViewTest, ClicksSelectByStyle) {
   }
 }
 
+TEST(LatticeListViewTest, ScrolledListClicksTheRowUnderThePoint) {
+  ListFixture f;
+  ASSERT_TRUE(f.list.p);
+  HWND hwnd = f.list->GetHWND();
+  ASSERT_EQ(S_OK, f.list->SetItemTemplate(L"xtml:Lattice\\Test.xml|Frame", 280, 20));
+  f.list->SetListStyle(LATTICE_LS_SINGLE_SELECT | LATTICE_LS_VSCROLL);
+  f.list->SetItemCount(20);
+  SCROLLINFO si = {};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(hwnd, SB_VERT, &si));
+  EXPECT_EQ(20 * 20 - 1, si.nMax);
+  SendMessageW(hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+  SendMessageW(hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+  Click(hwnd, 0);  // the top row on screen is now row 2
+  EXPECT_EQ(std::vector<int>{2}, Selected(hwnd));
+  SendMessageW(hwnd, WM_VSCROLL, SB_PAGEUP, 0);
+  SendMessageW(hwnd, WM_VSCROLL, SB_PAGEUP, 0);
+  Click(hwnd, 0);
+  EXPECT_EQ(std::vector<int>{0}, Selected(hwnd)) << "scrolling stops at the top";
+}
+
 TEST(LatticeListViewTest, ProviderCreatesOnceAndFillsAgainAfterRedraw) {
   ListFixture f;
   ASSERT_TRUE(f.list.p);
