@@ -44,9 +44,10 @@ bool TaskDispatcher::Init2WithDocument(const std::string& document) {
 }
 
 void TaskDispatcher::InternalInit() {
-  setup::SetupThread::ID thread_id = setup::SetupThread::ID_COUNT;
-  setup::SetupThread::IdentifyCurrentThread(&thread_id);
-  DCHECK(thread_id == setup::SetupThread::DISPATCH);
+  using setup::SetupThread;
+  SetupThread::ID thread_id = SetupThread::ID_COUNT;
+  SetupThread::IdentifyCurrentThread(&thread_id);
+  DCHECK(thread_id == SetupThread::DISPATCH);
   thread_checker_.DetachFromThread();
   setup::SetupThread::PostTask(
       setup::SetupThread::DISPATCH,
