@@ -1,5 +1,6 @@
 // Host end of the channel: connects to the client's pipe, reads frames on a worker thread and
 // hands them, in order, to the initialising thread through a hidden window's posted messages.
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -16,15 +17,30 @@ namespace {
 
 constexpr UINT kFrameArrived = WM_APP + 0x43;
 constexpr uint32_t kPipeClosed = 0xFFFF;  // queued by the reader when the pipe breaks
+constexpr uint32_t kPresentAckTimeoutMs = 5000;
 const wchar_t kWindowClass[] = L"ConduitChannelWindow";
 
 struct Channel;
+
+// Pixels of presents travel through a shared section; the pipe carries only its name.
+struct PresentSection {
+  conduit::ScopedHandle mapping;
+  uint8_t* view = nullptr;
+  size_t capacity = 0;
+  std::string name;
+  ~PresentSection() {
+    if (view)
+      UnmapViewOfFile(view);
+  }
+};
 
 struct Connection {
   Channel* channel = nullptr;
   uint32_t conn = 0;
   cdHostInterface host = {};
   cdChannelOps* ops = nullptr;
+  PresentSection section;
+  uint32_t section_generation = 0;
 };
 
 struct QueuedFrame {
@@ -82,6 +98,38 @@ bool SendFrame(Channel* c,
   return conduit::WriteAll(c->pipe.get(), frame.data(), frame.size());
 }
 
+// Sends a frame under a new sequence number and waits for the client's answer to it (a REPLY
+// or a PRESENT_ACK); false on a send failure, a broken pipe or the time-out.
+bool SendAndAwait(Channel* c,
+                  uint32_t kind,
+                  uint32_t conn,
+                  uint32_t group,
+                  const std::vector<uint8_t>& payload,
+                  uint32_t timeout_ms,
+                  std::vector<uint8_t>* answer) {
+  uint32_t seq = 0;
+  {
+    std::lock_guard<std::mutex> lock(c->pending_mutex);
+    if (c->broken || c->pending_active)
+      return false;
+    seq = ++c->next_seq;
+    c->pending_seq = seq;
+    c->pending_active = true;
+    c->pending_done = false;
+    ResetEvent(c->pending_event.get());
+  }
+  bool sent = SendFrame(c, kind, conn, seq, group, payload);
+  if (sent)
+    WaitForSingleObject(c->pending_event.get(), timeout_ms);
+  std::lock_guard<std::mutex> lock(c->pending_mutex);
+  c->pending_active = false;
+  bool answered = sent && c->pending_done;
+  if (answered && answer)
+    *answer = std::move(c->pending_reply);
+  c->pending_reply.clear();
+  return answered;
+}
+
 void SendResult(Channel* c, uint32_t conn, uint32_t seq, BOOL handled) {
   cdSerialize s;
   WriteSerialize(&s, CD_BOOL, &handled);
@@ -108,6 +156,38 @@ void HostSizeChanged(void* context, int width, int height) {
   SendFrame(connection->channel, CD_FRAME_SIZE_CHANGED, connection->conn, 0, 0, s.data);
 }
 
+// A section of at least `bytes`; a larger one gets a new name, so a client never reads a
+// section it mapped for an older size.
+bool EnsureSection(Connection* connection, size_t bytes) {
+  PresentSection& section = connection->section;
+  if (section.view && section.capacity >= bytes)
+    return true;
+  if (section.view)
+    UnmapViewOfFile(section.view);
+  section.view = nullptr;
+  section.mapping.Reset();
+  section.capacity = 0;
+  std::string name = "ConduitPresent_" + std::to_string(GetCurrentProcessId()) + "_" +
+                     std::to_string(connection->channel->id) + "_" +
+                     std::to_string(connection->conn) + "_" +
+                     std::to_string(++connection->section_generation);
+  std::wstring wide(name.begin(), name.end());
+  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                      static_cast<DWORD>(static_cast<uint64_t>(bytes) >> 32),
+                                      static_cast<DWORD>(bytes), wide.c_str());
+  if (!mapping)
+    return false;
+  section.mapping.Reset(mapping);
+  section.view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, bytes));
+  if (!section.view) {
+    section.mapping.Reset();
+    return false;
+  }
+  section.capacity = bytes;
+  section.name = name;
+  return true;
+}
+
 void HostPresent(void* context, void* bitmap, int x, int y, int width, int height) {
   Connection* connection = static_cast<Connection*>(context);
   R32Bitmap* memory = static_cast<R32Bitmap*>(bitmap);
@@ -123,22 +203,27 @@ void HostPresent(void* context, void* bitmap, int x, int y, int width, int heigh
     bottom = bh;
   int w = right > left ? static_cast<int>(right - left) : 0;
   int h = bottom > top ? static_cast<int>(bottom - top) : 0;
+  size_t row_bytes = static_cast<size_t>(w) * 4;
+  size_t bytes = row_bytes * static_cast<size_t>(h);
   void* bits = nullptr;
   int pitch = 0;
-  if (!LockBitmapBits(memory, &bits, &pitch))
+  if ((bytes && !EnsureSection(connection, bytes)) || !LockBitmapBits(memory, &bits, &pitch))
     return;
+  for (int row = 0; row < h; ++row) {
+    const uint8_t* line = static_cast<const uint8_t*>(bits) +
+                          static_cast<size_t>(top + row) * pitch + static_cast<size_t>(left) * 4;
+    std::memcpy(connection->section.view + row * row_bytes, line, row_bytes);
+  }
+  UnlockBitmapBits(memory);
   std::vector<uint8_t> payload;
   conduit::ByteWriter writer(&payload);
   for (int v : {left, top, w, h, bw, bh})
     writer.U32(static_cast<uint32_t>(v));
-  payload.reserve(payload.size() + static_cast<size_t>(w) * h * 4);
-  for (int row = 0; row < h; ++row) {
-    const uint8_t* line = static_cast<const uint8_t*>(bits) +
-                          static_cast<size_t>(top + row) * pitch + static_cast<size_t>(left) * 4;
-    writer.Bytes(line, static_cast<size_t>(w) * 4);
-  }
-  UnlockBitmapBits(memory);
-  SendFrame(connection->channel, CD_FRAME_PRESENT, connection->conn, 0, 0, payload);
+  conduit::WriteStringField(&writer, bytes ? connection->section.name : std::string());
+  writer.U32(static_cast<uint32_t>(bytes));
+  // The section is reused by the next present: wait until the client has taken the pixels.
+  SendAndAwait(connection->channel, CD_FRAME_PRESENT, connection->conn, 0, payload,
+               kPresentAckTimeoutMs, nullptr);
 }
 
 void ReleaseConnection(Connection* connection) {
@@ -247,7 +332,7 @@ void Enqueue(Channel* c, QueuedFrame frame) {
 void ReaderLoop(Channel* c) {
   QueuedFrame frame;
   while (conduit::ReadFrame(c->pipe.get(), c->stop.get(), &frame.header, &frame.payload)) {
-    if (frame.header.kind == CD_FRAME_REPLY) {
+    if (frame.header.kind == CD_FRAME_REPLY || frame.header.kind == CD_FRAME_PRESENT_ACK) {
       std::lock_guard<std::mutex> lock(c->pending_mutex);
       // A reply that arrives after its sender gave up is dropped.
       if (c->pending_active && frame.header.seq == c->pending_seq) {
@@ -358,32 +443,14 @@ BOOL cdSendChannelMessageSync(uint16_t channel_id,
   Channel* c = Find(channel_id);
   if (!c || !c->pipe || !message)
     return FALSE;
-  uint32_t seq = 0;
-  {
-    std::lock_guard<std::mutex> lock(c->pending_mutex);
-    if (c->broken || c->pending_active)
-      return FALSE;
-    seq = ++c->next_seq;
-    c->pending_seq = seq;
-    c->pending_active = true;
-    c->pending_done = false;
-    ResetEvent(c->pending_event.get());
+  std::vector<uint8_t> answer;
+  if (!SendAndAwait(c, CD_FRAME_SEND_SYNC, 0, group_id, message->data, timeout_ms, &answer))
+    return FALSE;
+  if (reply) {
+    reply->data = std::move(answer);
+    reply->read_position = 0;
   }
-  bool sent = SendFrame(c, CD_FRAME_SEND_SYNC, 0, seq, group_id, message->data);
-  bool replied = false;
-  if (sent)
-    WaitForSingleObject(c->pending_event.get(), timeout_ms);
-  std::lock_guard<std::mutex> lock(c->pending_mutex);
-  c->pending_active = false;
-  if (sent && c->pending_done) {
-    replied = true;
-    if (reply) {
-      reply->data = std::move(c->pending_reply);
-      reply->read_position = 0;
-    }
-  }
-  c->pending_reply.clear();
-  return replied ? TRUE : FALSE;
+  return TRUE;
 }
 
 BOOL DestroyServerChannel(uint16_t channel_id) {

@@ -107,13 +107,16 @@ enum {
   CD_FRAME_RESIZE = 4,           // conn; payload: SIZE
   CD_FRAME_CHANNEL_MESSAGE = 5,  // seq; payload: id + fields; answered by RESULT
   CD_FRAME_REPLY = 6,            // seq of the host's SEND_SYNC; payload: reply fields
+  CD_FRAME_PRESENT_ACK = 7,      // conn, seq of the PRESENT: its pixels have been taken
   // Host to client:
   CD_FRAME_SEND_SYNC = 16,     // seq, group; payload: id + fields; wants REPLY
   CD_FRAME_RESULT = 17,        // conn, seq; payload: BOOL handled
   CD_FRAME_VIEW_SEND = 18,     // conn; payload: a view's message (id + fields)
   CD_FRAME_SIZE_CHANGED = 19,  // conn; payload: SIZE
-  CD_FRAME_PRESENT = 20,       // conn; payload: INT32 x, y, width, height, bitmap width,
-                               // bitmap height, then raw BGRA rows of the rectangle
+  CD_FRAME_PRESENT = 20,       // conn, seq; payload: UINT32 x, y, width, height, bitmap
+                               // width, bitmap height, a string field naming the shared section
+                               // that holds the rectangle's BGRA rows, and their byte count;
+                               // answered by PRESENT_ACK once the pixels are copied out
 };
 
 typedef struct cdClient cdClient;

@@ -86,6 +86,26 @@ void DecodeRequest(cdSerialize* s, Event* e) {
   e->decoded = true;
 }
 
+// Copies a present's pixels out of the host's shared section.
+bool TakePixels(const std::string& section, uint32_t bytes, std::vector<uint32_t>* pixels) {
+  pixels->clear();
+  if (bytes == 0)
+    return true;
+  std::wstring name(section.begin(), section.end());
+  HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+  if (!mapping)
+    return false;
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, bytes);
+  bool ok = view != nullptr;
+  if (ok) {
+    pixels->resize(bytes / 4);
+    memcpy(pixels->data(), view, bytes);
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(mapping);
+  return ok;
+}
+
 }  // namespace
 
 std::string Utf8(const wchar_t* text, size_t length) {
@@ -256,11 +276,11 @@ void Client::HandleFrame(uint32_t kind,
       e.height = static_cast<int>(v[3]);
       e.bitmap_width = static_cast<int>(v[4]);
       e.bitmap_height = static_cast<int>(v[5]);
+      std::string section;
+      uint32_t bytes = 0;
+      ok = ok && conduit::ReadStringField(&r, &section) && r.U32(&bytes);
       size_t count = static_cast<size_t>(e.width) * static_cast<size_t>(e.height);
-      const uint8_t* bytes = nullptr;
-      if (ok && r.Bytes(count * 4, &bytes)) {
-        e.pixels.resize(count);
-        memcpy(e.pixels.data(), bytes, count * 4);
+      if (ok && bytes == count * 4 && TakePixels(section, bytes, &e.pixels)) {
         e.decoded = true;
         std::lock_guard<std::mutex> lock(mutex_);
         Picture& p = pictures_[conn];
@@ -273,6 +293,8 @@ void Client::HandleFrame(uint32_t kind,
           memcpy(&p.pixels[static_cast<size_t>(e.y + row) * p.width + e.x],
                  &e.pixels[static_cast<size_t>(row) * e.width], static_cast<size_t>(e.width) * 4);
       }
+      // The host reuses the section for its next present once it hears back.
+      cdClientSendFrame(channel_, CD_FRAME_PRESENT_ACK, conn, seq, 0, nullptr, 0);
       break;
     }
     default:
