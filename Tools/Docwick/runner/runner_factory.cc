@@ -1,8 +1,14 @@
 #include "runner/runner_factory.h"
 
+#include "runner/docx_preview_runner.h"
+
 namespace docwick {
 
 namespace {
+
+std::shared_ptr<IRunner> CreateDocxPreviewRunner() {
+  return std::make_shared<DocxPreviewRunner>();
+}
 
 struct RunnerEntry {
   const wchar_t* command;
@@ -11,7 +17,8 @@ struct RunnerEntry {
 
 // Checked in this order; a runner class may serve several commands.
 const RunnerEntry kRunners[] = {
-    {nullptr, nullptr},
+    {L"DocxPreview", &CreateDocxPreviewRunner},
+    {L"OpenWithListDocxPreview", &CreateDocxPreviewRunner},
 };
 
 }  // namespace
