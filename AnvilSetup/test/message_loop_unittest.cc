@@ -196,11 +196,11 @@ TEST(AtExitTest, SingletonsAreDestroyedInReverseOrderOfCreation) {
 }
 
 TEST(AtExitTest, ConcurrentFirstUseCreatesOneInstance) {
+  std::vector<std::string> destroyed;  // outlives the manager that destroys the singleton
+  g_destroyed = &destroyed;
   base::ShadowingAtExitManager at_exit;
   std::vector<std::thread> threads;
   std::atomic<Named<3>*> seen[8];
-  std::vector<std::string> destroyed;
-  g_destroyed = &destroyed;
   for (int i = 0; i < 8; ++i)
     threads.emplace_back([&seen, i] { seen[i] = base::Singleton<Named<3>>::get(); });
   for (std::thread& thread : threads)

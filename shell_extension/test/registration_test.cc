@@ -194,6 +194,7 @@ TEST_F(RegistrationTest, DllInstallPerUserOnlyForTheWordUserInAnyCase) {
     // Wine keeps HKCU\Software\Classes apart from HKCR, so each side is read directly.
     EXPECT_EQ(!c.perUser, KeyExists(HKEY_CLASSES_ROOT, ClassKey()));
     EXPECT_EQ(c.perUser, KeyExists(user.get(), ClassKey()));
+    // Wine's RegisterTypeLibForUser registers for the machine, so only "it loads" is checked.
     EXPECT_TRUE(TypeLibRegistered());
 
     ASSERT_EQ(S_OK, install_(FALSE, c.cmdLine));
