@@ -2,7 +2,9 @@
 
 #include <condition_variable>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <pthread.h>
 #endif
 
@@ -16,7 +18,14 @@ thread_local std::string g_thread_name;
 
 void SetCurrentThreadName(const std::string& name) {
   g_thread_name = name;
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  // Debuggers show the name where the system can keep one (Windows 10 and later).
+  using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  auto set_description = reinterpret_cast<SetDescription>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+  if (set_description)
+    set_description(GetCurrentThread(), std::wstring(name.begin(), name.end()).c_str());
+#else
   // Linux allows 15 characters; the full name stays in g_thread_name.
   pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
 #endif

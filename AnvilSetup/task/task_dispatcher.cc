@@ -2,6 +2,7 @@
 
 #include "base/location.h"
 #include "base/logging.h"
+#include "base/message_loop.h"
 #include "base/singleton.h"
 #include "setup/setup_context.h"
 #include "setup/setup_thread.h"
@@ -64,6 +65,13 @@ void TaskDispatcher::OnRuntimeObjectFinished(task_object::RuntimeObject* runtime
   DCHECK(thread_checker_.CalledOnValidThread());
   RunOutObjects(runtime_object);
   runtime_object->DestroyTask();
+  if (--running_ > 0)
+    return;
+  setup::SetupThread::PostTask(
+      setup::SetupThread::UI, FROM_HERE_WITH_EXPLICIT_FUNCTION("task::TaskDispatcher::AtRest"), [] {
+        LOG(ERROR) << "The task graph came to rest without reaching an exit task; the run ends";
+        base::MessageLoop::current()->Quit();
+      });
 }
 
 void TaskDispatcher::RunOutObjects(task_object::RuntimeObject* finished) {
@@ -104,6 +112,7 @@ void TaskDispatcher::Fire(task_object::RuntimeObject* object) {
     return;
   LOG(INFO) << "Start runtime object " << object->name() << " (class "
             << object->task_proto()->class_name() << ")";
+  ++running_;
   object->StartTask();
 }
 

@@ -7,6 +7,12 @@
 //
 // An object triggered again while its previous task is still running is not fired a
 // second time (a warning is logged); the running task is never replaced.
+//
+// When the last running task has finished and fired nothing, nothing can ever fire again:
+// the graph has come to rest without its exit task (for example when no branch condition
+// holds). The dispatcher then logs an ERROR and quits the UI loop instead of leaving the
+// process idle for ever. A normal exit task's quit reaches the UI loop first, so this
+// never shows on a normal run; a start object that never runs leaves the process idle.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +51,7 @@ class TaskDispatcher {
   bool ConditionsHold(task_object::RuntimeObject* object) const;
   void Fire(task_object::RuntimeObject* object);
 
+  int running_ = 0;  // fired and not yet finished; dispatch thread only
   void* module_ = nullptr;
   uint16_t resource_id_ = 4000;
   std::wstring resource_type_ = L"XML";

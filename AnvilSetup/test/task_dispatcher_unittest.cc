@@ -1,4 +1,5 @@
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,50 @@ TEST_F(TaskDispatcherTest, UnregisteredStartClassLeavesTheProcessIdle) {
   main_loop_->RunMainMessageLoop();
   EXPECT_FALSE(any_task);
   EXPECT_TRUE(Recorder::Get().records().empty());
+}
+
+// No exit task is reached: once the last task has finished without firing anything, the
+// run ends instead of idling for ever.
+TEST_F(TaskDispatcherTest, GraphAtRestWithoutExitEndsTheRun) {
+  std::string body = Object("S", "TestRecord", "", "<In param=\"set:Branch=neither\"/>", "A;B") +
+                     Object("A", "TestRecord", "", "<In condition=\"Branch=a\"/>", "Exit") +
+                     Object("B", "TestRecord", "", "<In condition=\"Branch=b\"/>", "Exit") + kExit;
+  ASSERT_TRUE(RunGraph(Graph("S", body)));
+  auto records = Recorder::Get().records();
+  ASSERT_EQ(2u, records.size());
+  EXPECT_EQ("S", records[1].object);
+}
+
+// A task without a binding runs on "Thread_<object>", which has ended before the
+// successors are considered.
+TEST_F(TaskDispatcherTest, OwnThreadHasEndedBeforeSuccessorsRun) {
+  std::string body = Object("S", "TestRecord", "", "", "O") +
+                     Object("O", "TestRecord", "", "", "T") +
+                     Object("T", "TestRecord", "File", "<In param=\"exited:O\"/>", "Exit") + kExit;
+  ASSERT_TRUE(RunGraph(Graph("S", body)));
+  auto records = Recorder::Get().records();
+  EXPECT_EQ("Thread_O", records[IndexOf(records, "O", false)].thread);
+  EXPECT_EQ(1, Recorder::Get().Count("T", true));
+}
+
+// A side task still at work when the exit task ends the run is waited for when the
+// dispatcher goes away at exit; the gate opens only once that teardown has begun.
+TEST_F(TaskDispatcherTest, TaskStillRunningAtTheEndIsWaitedForAtExit) {
+  std::string body = Object("S", "TestRecord", "", "", "Side;Exit") +
+                     Object("Side", "TestRecord", "", "<In param=\"gate\"/>", "") + kExit;
+  ASSERT_TRUE(RunGraph(Graph("S", body)));
+  EXPECT_EQ(0, Recorder::Get().Count("Side", true));
+  std::thread opener([] {
+    Recorder::Get().WaitFor("teardown", false);
+    Recorder::Get().OpenGate();
+  });
+  main_loop_->ShutdownThreads();
+  main_loop_.reset();
+  Recorder::Get().Add({"teardown", "", false});
+  at_exit_.reset();
+  EXPECT_EQ(1, Recorder::Get().Count("Side", true));
+  opener.join();
+  SetUp();
 }
 
 TEST_F(TaskDispatcherTest, StartObjectConditionIsNotTested) {

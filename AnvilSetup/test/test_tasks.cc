@@ -22,12 +22,20 @@ class TestRecord : public task::TaskBase {
   void Run(task_object::RuntimeObject* object) override {
     Recorder& recorder = Recorder::Get();
     recorder.Add({object->name(), base::GetCurrentThreadName(), false});
+    recorder.AddRunner(object->name(), base::MessageLoop::current()->task_runner());
     for (const std::string& param : object->in_params()) {
       if (param.rfind("set:", 0) == 0) {
         size_t eq = param.find('=');
         SetupContext::SetStringValue(param.substr(4, eq - 4), param.substr(eq + 1));
       } else if (param.rfind("after:", 0) == 0) {
         if (!recorder.WaitFor(param.substr(6), true))
+          recorder.set_timed_out();
+      } else if (param == "gate") {
+        if (!recorder.WaitForGate())
+          recorder.set_timed_out();
+      } else if (param.rfind("exited:", 0) == 0) {
+        // No wait: the thread must be gone already.
+        if (!recorder.LoopEnded(param.substr(7)))
           recorder.set_timed_out();
       } else if (param.rfind("started:", 0) == 0) {
         if (!recorder.WaitFor(param.substr(8), false))
@@ -64,6 +72,8 @@ Recorder& Recorder::Get() {
 void Recorder::Reset() {
   std::lock_guard<std::mutex> hold(lock_);
   records_.clear();
+  runners_.clear();
+  gate_open_ = false;
   timed_out_ = false;
 }
 
@@ -82,6 +92,31 @@ bool Recorder::WaitFor(const std::string& object, bool finished) {
     }
     return false;
   });
+}
+
+void Recorder::OpenGate() {
+  std::lock_guard<std::mutex> hold(lock_);
+  gate_open_ = true;
+  changed_.notify_all();
+}
+
+bool Recorder::WaitForGate() {
+  std::unique_lock<std::mutex> hold(lock_);
+  return changed_.wait_for(hold, kWaitLimit, [this] { return gate_open_; });
+}
+
+void Recorder::AddRunner(const std::string& object, base::TaskRunnerPtr runner) {
+  std::lock_guard<std::mutex> hold(lock_);
+  runners_[object] = std::move(runner);
+}
+
+bool Recorder::LoopEnded(const std::string& object) {
+  base::TaskRunnerPtr runner;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    runner = runners_[object];
+  }
+  return runner && !runner->PostTask(FROM_HERE, [] {});
 }
 
 std::vector<Record> Recorder::records() {

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,6 +83,19 @@ class LogReader {
         names.push_back(message.substr(marker.size(), message.find(" (") - marker.size()));
     }
     return names;
+  }
+
+  // Whole lines of process `pid`, prefix included.
+  std::vector<std::string> LinesOf(DWORD pid) const {
+    std::string text = tern_test::ReadFileBytes(LogFile());
+    std::istringstream lines(text.size() > start_ ? text.substr(start_) : std::string());
+    const std::string prefix = "[" + std::to_string(pid) + ":";
+    std::vector<std::string> out;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.compare(0, prefix.size(), prefix) == 0)
+        out.push_back(line);
+    }
+    return out;
   }
 
   bool Has(DWORD pid, const std::string& message) const {
@@ -191,6 +205,31 @@ TEST_F(UninstallE2ETest, ConfirmedWithInstallationWalksTheWholeGraph) {
   EXPECT_TRUE(log_.Has(uninstaller.pid(),
                        "Task class DisableWarden is not available in this build: runtime object "
                        "DisableWarden completes without effect"));
+  // [pid:tid:MMDD/HHMMSS:tick:SEVERITY:file(line)] message, lines ended by a line feed.
+  const std::regex format("^\\[" + std::to_string(uninstaller.pid()) +
+                          ":[0-9]+:[01][0-9][0-3][0-9]/[0-2][0-9][0-5][0-9][0-5][0-9]:[0-9]+:"
+                          "(INFO|WARNING|ERROR):[a-z_]+\\.cc\\([0-9]+\\)\\] [^\r]+$");
+  auto lines = log_.LinesOf(uninstaller.pid());
+  EXPECT_GE(lines.size(), std::size(kFullRun));
+  for (const std::string& line : lines)
+    EXPECT_TRUE(std::regex_match(line, format)) << line;
+}
+
+// An installation by an older setup (AnvilSetup2012 = 0) leaves NeedUnistall unset, so
+// neither branch fires; the run ends when the graph has come to rest.
+TEST_F(UninstallE2ETest, OlderSetupEndsTheRunWhenTheGraphComesToRest) {
+  tern_test::ScopedTempDir install;
+  ASSERT_TRUE(tern_test::WriteFileBytes(install.Join(L"Uninstall.xml"), "<Uninstall/>"));
+  client_key_.Install(install.path(), 0);
+  tern_test::ScopedProcess uninstaller;
+  ASSERT_TRUE(StartUninstaller(&uninstaller));
+  Confirm(uninstaller, IDYES);
+  EXPECT_EQ(0u, ExitCode(&uninstaller));
+  EXPECT_EQ((std::vector<std::string>{"StartUninstall", "CheckPelicanRunning",
+                                      "GetUninstallEnvironment"}),
+            log_.StartedObjects(uninstaller.pid()));
+  EXPECT_TRUE(log_.Has(uninstaller.pid(),
+                       "The task graph came to rest without reaching an exit task; the run ends"));
 }
 
 TEST_F(UninstallE2ETest, AnsweringNoRunsOnlyTheCancelExit) {

@@ -31,7 +31,7 @@ LATTICE_API float GetDPIScale() {
 
 LATTICE_API R32Canvas* CreateCanvas(int width, int height) {
   float s = ActiveScale();
-  return CreateRasterCanvas(Scale(width, s), Scale(height, s));
+  return CreateMemCanvas(Scale(width, s), Scale(height, s));
 }
 
 LATTICE_API void ScaleRECT(RECT* rect) {

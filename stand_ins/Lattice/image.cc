@@ -81,21 +81,19 @@ HRESULT DecodeFile(const wchar_t* path, R32Texture** out) {
   if (FAILED(hr))
     return hr;
   *out = CreateTextureFromPixels(static_cast<int>(w), static_cast<int>(h), pixels.data(),
-                                 static_cast<int>(w * 4));
+                                 static_cast<int>(w * 4), 0);
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 // A copy of the part of `texture` inside `r`.
 R32Texture* Crop(R32Texture* texture, const RECT& r) {
-  R32Bitmap* bitmap = GetTextureBitmap(texture);
-  void* bits = nullptr;
-  int pitch = 0;
-  if (!LockBitmapBits(bitmap, &bits, &pitch))
+  const uint32_t* pixels = nullptr;
+  int w = 0, h = 0;
+  uint32_t filter = 0;
+  if (!GetTexturePixels(texture, &pixels, &w, &h, &filter))
     return nullptr;
-  const BYTE* start = static_cast<const BYTE*>(bits) + r.top * pitch + r.left * 4;
-  R32Texture* out = CreateTextureFromPixels(r.right - r.left, r.bottom - r.top, start, pitch);
-  UnlockBitmapBits(bitmap);
-  return out;
+  return CreateTextureFromPixels(r.right - r.left, r.bottom - r.top, pixels + r.top * w + r.left,
+                                 w * 4, filter);
 }
 
 class Image final : public ILatticeImage {
@@ -131,18 +129,19 @@ class Image final : public ILatticeImage {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetTexture(R32Texture* texture) override {
-    if (!texture)
+    R32Texture* copy = texture ? CopyTexture(texture) : nullptr;
+    if (!copy)
       return E_INVALIDARG;
-    AddRefTexture(texture);
-    Replace(texture);
+    Replace(copy);
     return S_OK;
   }
   R32Texture* STDMETHODCALLTYPE GetTexture() override { return texture_; }
   HRESULT STDMETHODCALLTYPE GetSize(SIZE* size) override {
+    const uint32_t* pixels = nullptr;
     int w = 0, h = 0;
     if (!size)
       return E_INVALIDARG;
-    if (!texture_ || !GetMemBitmapSize(GetTextureBitmap(texture_), &w, &h))
+    if (!GetTexturePixels(texture_, &pixels, &w, &h, nullptr))
       return E_UNEXPECTED;
     size->cx = w;
     size->cy = h;

@@ -73,13 +73,13 @@ enum LatticeScaleMode {
   LATTICE_SCALE_FILL = 3,
 };
 
-// An image: pixels in premultiplied BGRA held as a Raster32 texture.
+// An image: premultiplied BGRA pixels held as a Raster32 texture.
 struct ILatticeImage : public IUnknown {
   // Decodes a PNG, BMP or JPEG file. `scale_mode` says how Draw fits it into a rectangle.
   virtual HRESULT STDMETHODCALLTYPE LoadFromFile(const wchar_t* path, int scale_mode) = 0;
-  // Wraps `texture` (takes a reference of its own).
+  // Wraps a copy of `texture`; the caller keeps its own.
   virtual HRESULT STDMETHODCALLTYPE SetTexture(R32Texture* texture) = 0;
-  // Null while empty; not a new reference.
+  // Null while empty; owned by the image.
   virtual R32Texture* STDMETHODCALLTYPE GetTexture() = 0;
   virtual HRESULT STDMETHODCALLTYPE GetSize(SIZE* size) = 0;
   // Draws the image into `dest` of a Raster32 canvas following its scaling mode.

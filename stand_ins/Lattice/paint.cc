@@ -1,5 +1,7 @@
 #include "paint.h"
 
+#include <string.h>
+
 #include "canvas.h"
 #include "element.h"
 
@@ -30,17 +32,25 @@ class SelectedBitmap {
 };
 
 void PaintImage(HDC dc, ILatticeImage* image, const RECT& r) {
-  R32Texture* texture = image ? image->GetTexture() : nullptr;
-  R32Bitmap* bitmap = GetTextureBitmap(texture);
+  const uint32_t* pixels = nullptr;
   int w = 0, h = 0;
-  if (!bitmap || !GetMemBitmapSize(bitmap, &w, &h))
+  if (!image || !GetTexturePixels(image->GetTexture(), &pixels, &w, &h, nullptr))
     return;
-  GdiFlush();
-  SelectedBitmap source(dc, GetMemBitmapHandle(bitmap));
-  if (!source.dc())
-    return;
-  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source.dc(), 0, 0, w, h, blend);
+  R32Bitmap* bitmap = CreateMemBitmap(w, h);
+  void* bits = nullptr;
+  int pitch = 0;
+  if (bitmap && LockBitmapBits(bitmap, &bits, &pitch)) {
+    for (int y = 0; y < h; ++y)
+      memcpy(static_cast<BYTE*>(bits) + y * pitch, pixels + y * w, w * 4);
+    UnlockBitmapBits(bitmap);
+    SelectedBitmap source(dc, GetMemBitmapHandle(bitmap));
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    if (source.dc()) {
+      AlphaBlend(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source.dc(), 0, 0, w, h,
+                 blend);
+    }
+  }
+  DeleteBitmap(bitmap);
 }
 
 void PaintText(HDC dc, ElementCore* e, RECT r) {

@@ -1,145 +1,118 @@
-#include "canvas.h"
-
-#include <math.h>
-#include <string.h>
-
-#include <algorithm>
+// Canvas drawing over memory bitmaps, and textures made from canvases.
+#include <cmath>
+#include <cstring>
 #include <new>
+#include <vector>
+
+#include "raster32.h"
 
 struct R32Texture {
-  LONG refs = 1;
-  R32Bitmap* bitmap = nullptr;
-  DWORD filter = 0;
+  std::vector<uint32_t> pixels;
+  int width = 0;
+  int height = 0;
+  uint32_t filter = 0;
+  bool owned_by_canvas = false;
 };
 
 struct R32Canvas {
-  R32Texture* texture = nullptr;
-  DWORD filter = 0;
-  int style = R32_STYLE_FILL;
+  R32Bitmap* bitmap = nullptr;
+  int width = 0;
+  int height = 0;
+  uint32_t filter = 0;
+  int style = R32_DRAW_FILL;
   bool smooth = false;
-  DWORD argb = 0xFF000000;
+  uint32_t color = 0xFF000000u;
+  R32Texture texture;
 };
 
 namespace {
 
-// Locked pixel access for the lifetime of the object.
-class PixelLock {
- public:
-  explicit PixelLock(R32Bitmap* bitmap) : bitmap_(bitmap) {
-    void* bits = nullptr;
-    if (GetMemBitmapSize(bitmap, &width_, &height_) && LockBitmapBits(bitmap, &bits, &pitch_))
-      bits_ = static_cast<BYTE*>(bits);
+uint32_t Blend(uint32_t dst, uint32_t src, double coverage) {
+  double a = ((src >> 24) & 0xFF) / 255.0 * coverage;
+  if (a <= 0)
+    return dst;
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    double s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    out |= static_cast<uint32_t>(std::lround(s * a + d * (1 - a))) << shift;
   }
-  ~PixelLock() {
-    if (bits_)
-      UnlockBitmapBits(bitmap_);
-  }
-  PixelLock(const PixelLock&) = delete;
-  PixelLock& operator=(const PixelLock&) = delete;
-
-  bool ok() const { return bits_ != nullptr; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  BYTE* at(int x, int y) const { return bits_ + y * pitch_ + x * 4; }
-
- private:
-  R32Bitmap* bitmap_;
-  BYTE* bits_ = nullptr;
-  int pitch_ = 0;
-  int width_ = 0;
-  int height_ = 0;
-};
-
-R32Texture* NewTexture(int width, int height) {
-  R32Bitmap* bitmap = CreateMemBitmap(width, height);
-  if (!bitmap)
-    return nullptr;
-  R32Texture* texture = new (std::nothrow) R32Texture;
-  if (!texture) {
-    DeleteBitmap(bitmap);
-    return nullptr;
-  }
-  texture->bitmap = bitmap;
-  return texture;
+  double da = ((dst >> 24) & 0xFF) / 255.0;
+  out |= static_cast<uint32_t>(std::lround((a + da * (1 - a)) * 255)) << 24;
+  return out;
 }
 
-// Source-over of a premultiplied colour scaled by `coverage` (0..1).
-void BlendOver(BYTE* dst, const float src[4], float coverage) {
-  float a = src[3] * coverage;
-  for (int i = 0; i < 4; ++i) {
-    float v = src[i] * coverage + dst[i] * (1.0f - a / 255.0f);
-    dst[i] = static_cast<BYTE>(std::min(255.0f, std::max(0.0f, v + 0.5f)));
+// Coverage of a pixel by the circle (fill) or by its one-pixel ring (stroke), sampled 4 x 4.
+double Coverage(const R32Canvas* c, int px, int py, double cx, double cy, double r) {
+  const int n = c->smooth ? 4 : 1;
+  int inside = 0;
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) {
+      double x = px + (i + 0.5) / n - cx, y = py + (j + 0.5) / n - cy;
+      double d = std::sqrt(x * x + y * y);
+      bool hit = c->style == R32_DRAW_STROKE ? (d <= r && d >= r - 1.0) : d <= r;
+      inside += hit;
+    }
   }
+  return static_cast<double>(inside) / (n * n);
 }
 
-void Premultiplied(DWORD argb, float out[4]) {
-  float a = static_cast<float>((argb >> 24) & 0xFF);
-  out[0] = (argb & 0xFF) * a / 255.0f;
-  out[1] = ((argb >> 8) & 0xFF) * a / 255.0f;
-  out[2] = ((argb >> 16) & 0xFF) * a / 255.0f;
-  out[3] = a;
-}
-
-// Bilinear or nearest sample of premultiplied pixels at source coordinates (u, v).
-void Sample(const PixelLock& src, float u, float v, bool smooth, float out[4]) {
-  if (!smooth) {
-    int x = std::min(src.width() - 1, std::max(0, static_cast<int>(floorf(u + 0.5f))));
-    int y = std::min(src.height() - 1, std::max(0, static_cast<int>(floorf(v + 0.5f))));
-    const BYTE* p = src.at(x, y);
-    for (int i = 0; i < 4; ++i)
-      out[i] = p[i];
-    return;
-  }
-  u = std::min(static_cast<float>(src.width() - 1), std::max(0.0f, u));
-  v = std::min(static_cast<float>(src.height() - 1), std::max(0.0f, v));
-  int x0 = static_cast<int>(u), y0 = static_cast<int>(v);
-  int x1 = std::min(x0 + 1, src.width() - 1), y1 = std::min(y0 + 1, src.height() - 1);
-  float fx = u - x0, fy = v - y0;
-  for (int i = 0; i < 4; ++i) {
-    float top = src.at(x0, y0)[i] * (1 - fx) + src.at(x1, y0)[i] * fx;
-    float bottom = src.at(x0, y1)[i] * (1 - fx) + src.at(x1, y1)[i] * fx;
-    out[i] = top * (1 - fy) + bottom * fy;
-  }
+bool Snapshot(R32Canvas* c, R32Texture* t) {
+  void* bits = nullptr;
+  int pitch = 0;
+  if (!LockBitmapBits(c->bitmap, &bits, &pitch))
+    return false;
+  t->width = c->width;
+  t->height = c->height;
+  t->filter = c->filter;
+  t->pixels.resize(static_cast<size_t>(c->width) * c->height);
+  for (int row = 0; row < c->height; ++row)
+    std::memcpy(&t->pixels[static_cast<size_t>(row) * c->width],
+                static_cast<uint8_t*>(bits) + static_cast<size_t>(row) * pitch,
+                static_cast<size_t>(c->width) * 4);
+  UnlockBitmapBits(c->bitmap);
+  return true;
 }
 
 }  // namespace
 
 extern "C" {
 
-R32Canvas* CreateRasterCanvas(int width, int height) {
-  R32Texture* texture = NewTexture(width, height);
-  if (!texture)
+R32Canvas* CreateMemCanvas(int width, int height) {
+  R32Bitmap* bitmap = CreateMemBitmap(width, height);
+  if (!bitmap)
     return nullptr;
   R32Canvas* canvas = new (std::nothrow) R32Canvas;
   if (!canvas) {
-    ReleaseTexture(texture);
+    DeleteBitmap(bitmap);
     return nullptr;
   }
-  canvas->texture = texture;
+  canvas->bitmap = bitmap;
+  canvas->width = width;
+  canvas->height = height;
+  canvas->texture.owned_by_canvas = true;
   return canvas;
 }
 
-void DeleteRasterCanvas(R32Canvas* canvas) {
+void DestroyCanvas(R32Canvas* canvas) {
   if (!canvas)
     return;
-  ReleaseTexture(canvas->texture);
+  DeleteBitmap(canvas->bitmap);
   delete canvas;
 }
 
-BOOL GetCanvasSize(R32Canvas* canvas, int* width, int* height) {
-  return canvas && GetMemBitmapSize(canvas->texture->bitmap, width, height);
+R32Bitmap* GetCanvasBitmap(R32Canvas* canvas) {
+  return canvas ? canvas->bitmap : nullptr;
 }
 
-BOOL SetCanvasFilter(R32Canvas* canvas, DWORD filter) {
-  if (!canvas || (filter & ~static_cast<DWORD>(R32_FILTER_SMOOTH_SCALE | R32_FILTER_MASK)))
+BOOL SetCanvasFilter(R32Canvas* canvas, uint32_t filter) {
+  if (!canvas)
     return FALSE;
   canvas->filter = filter;
-  canvas->texture->filter = filter;
   return TRUE;
 }
 
 BOOL SetDrawStyle(R32Canvas* canvas, int style) {
-  if (!canvas || style < R32_STYLE_STROKE || style > (R32_STYLE_STROKE | R32_STYLE_FILL))
+  if (!canvas || (style != R32_DRAW_STROKE && style != R32_DRAW_FILL))
     return FALSE;
   canvas->style = style;
   return TRUE;
@@ -152,131 +125,81 @@ BOOL SetSmooth(R32Canvas* canvas, BOOL smooth) {
   return TRUE;
 }
 
-BOOL SetColor(R32Canvas* canvas, DWORD argb) {
+BOOL SetColor(R32Canvas* canvas, uint32_t argb) {
   if (!canvas)
     return FALSE;
-  canvas->argb = argb;
+  canvas->color = argb;
   return TRUE;
 }
 
-BOOL DrawCircle(R32Canvas* canvas, float cx, float cy, float radius) {
-  if (!canvas || !(radius > 0.0f))
+BOOL DrawCircle(R32Canvas* canvas, float center_x, float center_y, float radius) {
+  if (!canvas || !(radius > 0) || !std::isfinite(center_x) || !std::isfinite(center_y) ||
+      !std::isfinite(radius))
     return FALSE;
-  PixelLock pixels(canvas->texture->bitmap);
-  if (!pixels.ok())
+  void* bits = nullptr;
+  int pitch = 0;
+  if (!LockBitmapBits(canvas->bitmap, &bits, &pitch))
     return FALSE;
-  float colour[4];
-  Premultiplied(canvas->argb, colour);
-  for (int y = 0; y < pixels.height(); ++y) {
-    for (int x = 0; x < pixels.width(); ++x) {
-      float d = hypotf(x + 0.5f - cx, y + 0.5f - cy);
-      float coverage = 0.0f;
-      if (canvas->style & R32_STYLE_FILL) {
-        coverage = canvas->smooth ? std::min(1.0f, std::max(0.0f, radius - d + 0.5f))
-                                  : (d <= radius ? 1.0f : 0.0f);
-      }
-      if (canvas->style & R32_STYLE_STROKE) {
-        // A line one pixel wide just inside the radius.
-        float off = fabsf(d - (radius - 0.5f));
-        float line = canvas->smooth ? std::max(0.0f, 1.0f - off) : (off < 0.5f ? 1.0f : 0.0f);
-        coverage = std::max(coverage, line);
-      }
-      if (coverage > 0.0f)
-        BlendOver(pixels.at(x, y), colour, coverage);
+  int left = static_cast<int>(std::floor(center_x - radius)) - 1;
+  int right = static_cast<int>(std::ceil(center_x + radius)) + 1;
+  int top = static_cast<int>(std::floor(center_y - radius)) - 1;
+  int bottom = static_cast<int>(std::ceil(center_y + radius)) + 1;
+  if (left < 0)
+    left = 0;
+  if (top < 0)
+    top = 0;
+  if (right > canvas->width)
+    right = canvas->width;
+  if (bottom > canvas->height)
+    bottom = canvas->height;
+  for (int y = top; y < bottom; ++y) {
+    uint32_t* line = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(bits) + y * pitch);
+    for (int x = left; x < right; ++x) {
+      double coverage = Coverage(canvas, x, y, center_x, center_y, radius);
+      if (coverage > 0)
+        line[x] = Blend(line[x], canvas->color, coverage);
     }
   }
-  return TRUE;
-}
-
-BOOL DrawTexture(R32Canvas* canvas, R32Texture* texture, const RECT* dest) {
-  if (!canvas || !texture || !dest || texture == canvas->texture)
-    return FALSE;
-  int dw = dest->right - dest->left, dh = dest->bottom - dest->top;
-  if (dw <= 0 || dh <= 0)
-    return FALSE;
-  PixelLock src(texture->bitmap);
-  PixelLock dst(canvas->texture->bitmap);
-  if (!src.ok() || !dst.ok())
-    return FALSE;
-  bool smooth = (canvas->filter & R32_FILTER_SMOOTH_SCALE) != 0;
-  bool mask = (texture->filter & R32_FILTER_MASK) != 0;
-  float sx = static_cast<float>(src.width()) / dw, sy = static_cast<float>(src.height()) / dh;
-  int x0 = std::max(0, static_cast<int>(dest->left));
-  int y0 = std::max(0, static_cast<int>(dest->top));
-  int x1 = std::min(dst.width(), static_cast<int>(dest->right));
-  int y1 = std::min(dst.height(), static_cast<int>(dest->bottom));
-  for (int y = y0; y < y1; ++y) {
-    for (int x = x0; x < x1; ++x) {
-      float s[4];
-      Sample(src, (x - dest->left + 0.5f) * sx - 0.5f, (y - dest->top + 0.5f) * sy - 0.5f, smooth,
-             s);
-      BYTE* d = dst.at(x, y);
-      if (mask) {
-        float keep = s[3] / 255.0f;
-        for (int i = 0; i < 4; ++i)
-          d[i] = static_cast<BYTE>(d[i] * keep + 0.5f);
-      } else {
-        BlendOver(d, s, 1.0f);
-      }
-    }
-  }
+  UnlockBitmapBits(canvas->bitmap);
   return TRUE;
 }
 
 R32Texture* GetTexture(R32Canvas* canvas) {
-  if (!canvas)
+  if (!canvas || !Snapshot(canvas, &canvas->texture))
     return nullptr;
-  AddRefTexture(canvas->texture);
-  return canvas->texture;
+  return &canvas->texture;
 }
 
 R32Texture* CanvasToTexture(R32Canvas* canvas) {
   if (!canvas)
     return nullptr;
-  PixelLock src(canvas->texture->bitmap);
-  if (!src.ok())
-    return nullptr;
-  R32Texture* copy =
-      CreateTextureFromPixels(src.width(), src.height(), src.at(0, 0), src.width() * 4);
-  if (copy)
-    copy->filter = canvas->filter;
-  return copy;
-}
-
-R32Texture* CreateTextureFromPixels(int width, int height, const void* bits, int pitch) {
-  if (!bits || pitch < width * 4)
-    return nullptr;
-  R32Texture* texture = NewTexture(width, height);
-  if (!texture)
-    return nullptr;
-  PixelLock dst(texture->bitmap);
-  if (!dst.ok()) {
-    ReleaseTexture(texture);
-    return nullptr;
+  R32Texture* texture = new (std::nothrow) R32Texture;
+  if (texture && !Snapshot(canvas, texture)) {
+    delete texture;
+    texture = nullptr;
   }
-  for (int y = 0; y < height; ++y)
-    memcpy(dst.at(0, y), static_cast<const BYTE*>(bits) + y * pitch, width * 4);
   return texture;
 }
 
-void AddRefTexture(R32Texture* texture) {
-  if (texture)
-    InterlockedIncrement(&texture->refs);
-}
-
 void ReleaseTexture(R32Texture* texture) {
-  if (texture && InterlockedDecrement(&texture->refs) == 0) {
-    DeleteBitmap(texture->bitmap);
+  // The canvas's own texture goes with its canvas.
+  if (texture && !texture->owned_by_canvas)
     delete texture;
-  }
 }
 
-R32Bitmap* GetTextureBitmap(R32Texture* texture) {
-  return texture ? texture->bitmap : nullptr;
-}
-
-BOOL IsMaskTexture(R32Texture* texture) {
-  return texture && (texture->filter & R32_FILTER_MASK) != 0;
+BOOL GetTexturePixels(R32Texture* texture,
+                      const uint32_t** pixels,
+                      int* width,
+                      int* height,
+                      uint32_t* filter) {
+  if (!texture || !pixels || !width || !height)
+    return FALSE;
+  *pixels = texture->pixels.data();
+  *width = texture->width;
+  *height = texture->height;
+  if (filter)
+    *filter = texture->filter;
+  return TRUE;
 }
 
 }  // extern "C"

@@ -6,8 +6,8 @@ namespace docwick_test {
 
 namespace {
 
-const wchar_t* const kFiles[] = {L"Docwick.exe", L"Keystone.dll", L"Spool.dll",
-                                 L"ternrpc_client.dll"};
+const wchar_t* const kFiles[] = {L"Docwick.exe",        L"Keystone.dll", L"Spool.dll",
+                                 L"ternrpc_client.dll", L"Lattice.dll",  L"Raster32.dll"};
 
 }  // namespace
 

@@ -1,0 +1,164 @@
+#include "dialog_driver.h"
+
+#include "lattice.h"
+
+namespace docwick_test {
+
+namespace {
+
+struct FindChild {
+  std::wstring name;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChildProc(HWND hwnd, LPARAM param) {
+  auto* find = reinterpret_cast<FindChild*>(param);
+  if (LatticeName(hwnd) == find->name) {
+    find->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct FindTop {
+  std::wstring name;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTopProc(HWND hwnd, LPARAM param) {
+  auto* find = reinterpret_cast<FindTop*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && LatticeName(hwnd) == find->name) {
+    find->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Polls `condition` every 10 ms until it holds or `timeout_ms` pass.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeout_ms) {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeout_ms)
+      return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::wstring LatticeName(HWND hwnd) {
+  ATOM atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(hwnd, L"LatticeName")));
+  wchar_t name[256] = {};
+  if (!atom || !GlobalGetAtomNameW(atom, name, 256))
+    return std::wstring();
+  return name;
+}
+
+HWND FindNamedChild(HWND top, const std::wstring& name) {
+  FindChild find{name};
+  EnumChildWindows(top, &FindChildProc, reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+HWND WaitForTopLevel(const std::wstring& name, DWORD timeout_ms) {
+  FindTop find{name};
+  WaitFor(
+      [&] {
+        EnumWindows(&FindTopProc, reinterpret_cast<LPARAM>(&find));
+        return find.found != nullptr;
+      },
+      timeout_ms);
+  return find.found;
+}
+
+bool WaitForWindowGone(HWND hwnd, DWORD timeout_ms) {
+  return WaitFor([&] { return !IsWindow(hwnd); }, timeout_ms);
+}
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(hwnd, text, 1024);
+  return text;
+}
+
+bool ClickListRow(HWND list, int row) {
+  LRESULT height = SendMessageW(list, LATTICE_LM_GETROWHEIGHT, 0, 0);
+  if (height <= 0)
+    return false;
+  LPARAM point = MAKELPARAM(24, row * height + height / 2);
+  // Sent, not posted: the press is handled before this returns.
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(list, WM_LBUTTONUP, 0, point);
+  return true;
+}
+
+bool CaptureWindow(HWND hwnd, int* width, int* height, std::vector<BYTE>* bgra) {
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SendMessageW(hwnd, WM_NULL, 0, 0);
+  RECT r;
+  if (!GetWindowRect(hwnd, &r))
+    return false;
+  *width = r.right - r.left;
+  *height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = *width;
+  info.bmiHeader.biHeight = -*height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (memory && dib) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    ok = BitBlt(memory, 0, 0, *width, *height, screen, r.left, r.top, SRCCOPY) != FALSE;
+    GdiFlush();
+    if (ok) {
+      const BYTE* p = static_cast<const BYTE*>(bits);
+      bgra->assign(p, p + size_t(*width) * *height * 4);
+      for (size_t i = 3; i < bgra->size(); i += 4)
+        (*bgra)[i] = 0xFF;
+    }
+    SelectObject(memory, old);
+  }
+  if (dib)
+    DeleteObject(dib);
+  if (memory)
+    DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+CDialogDriver::CDialogDriver(const std::wstring& window_name, Script script) {
+  m_thread = std::thread([this, window_name, script] {
+    // Scripts may save pictures through WIC.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    HWND top = WaitForTopLevel(window_name);
+    m_found = top != nullptr;
+    if (top)
+      script(top);
+    if (SUCCEEDED(com))
+      CoUninitialize();
+  });
+}
+
+CDialogDriver::~CDialogDriver() {
+  Finish();
+}
+
+bool CDialogDriver::Finish() {
+  if (!m_joined) {
+    m_thread.join();
+    m_joined = true;
+  }
+  return m_found;
+}
+
+}  // namespace docwick_test
