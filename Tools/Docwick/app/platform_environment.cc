@@ -57,15 +57,16 @@ class CPlatformEnvironment::CLogicWorkerFactory : public spool::WorkerFactory {
   }
 };
 
-CPlatformEnvironment::CPlatformEnvironment(bool oleInitialized) : m_oleInitialized(oleInitialized) {}
+CPlatformEnvironment::CPlatformEnvironment(bool oleInitialized)
+    : m_oleInitialized(oleInitialized) {}
 
 CPlatformEnvironment::~CPlatformEnvironment() {
   Close();
 }
 
 CPlatformEnvironment::OpenResult CPlatformEnvironment::Open() {
-  if (FAILED(CreateObjectFromDllFile(L"Keystone.dll", CLSID_KSPlatformCore,
-                                     IID_IKSPlatformCore, reinterpret_cast<void**>(&m_pCore))) ||
+  if (FAILED(CreateObjectFromDllFile(L"Keystone.dll", CLSID_KSPlatformCore, IID_IKSPlatformCore,
+                                     reinterpret_cast<void**>(&m_pCore))) ||
       !m_pCore) {
     m_pCore = nullptr;
     return OpenResult::kKeystoneFailed;

@@ -54,8 +54,8 @@ std::string JoinSummaries(const std::vector<ClientBasicInfo>& clients, size_t li
 }
 
 std::string AccountShowName(const ClientBasicInfo& info) {
-  return (info.m_hasNickname ? info.m_nickname : std::string()) + "(" +
-         std::to_string(info.m_uin) + ")";
+  return (info.m_hasNickname ? info.m_nickname : std::string()) + "(" + std::to_string(info.m_uin) +
+         ")";
 }
 
 }  // namespace docwick

@@ -27,7 +27,8 @@ namespace {
 const wchar_t kCategory[] = L"DocxPreviewRunner";
 const size_t kMaxLoggedClients = 50;
 
-#define RUNNER_LOG(function, ...) DW_LOG_INFO(kCategory, "DocxPreviewRunner::" function, __VA_ARGS__)
+#define RUNNER_LOG(function, ...) \
+  DW_LOG_INFO(kCategory, "DocxPreviewRunner::" function, __VA_ARGS__)
 #define RUNNER_ERROR(function, ...) \
   DW_LOG_ERROR(kCategory, "DocxPreviewRunner::" function, __VA_ARGS__)
 
@@ -134,8 +135,8 @@ DocxPreviewRunner::FileState DocxPreviewRunner::TestFileState(const std::wstring
     RUNNER_ERROR("TestFileState", L"TestFileState Path is not a file");
     return kFileNotAFile;
   }
-  HANDLE file = CreateFileW(filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(filePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     RUNNER_ERROR("TestFileState", L"TestFileState failed to open file dwLastError[%u]",
                  GetLastError());
@@ -251,8 +252,7 @@ void DocxPreviewRunner::DoDocxPreview(const std::wstring& filePath) {
     RUNNER_ERROR("DoDocxPreview", L"DoDocxPreview GetSelectedItemIndices fail");
     return;
   }
-  RUNNER_LOG("DoDocxPreview", L"DoDocxPreview uArrSelectedItemIndexSize[%u]",
-             selected->GetCount());
+  RUNNER_LOG("DoDocxPreview", L"DoDocxPreview uArrSelectedItemIndexSize[%u]", selected->GetCount());
   if (selected->GetCount() == 0)
     return;
   UINT index = 0;
@@ -261,7 +261,8 @@ void DocxPreviewRunner::DoDocxPreview(const std::wstring& filePath) {
     return;
   }
   ComPtr<IKSData> account;
-  if (FAILED(accounts->GetObjectAt(index, IID_IKSData, reinterpret_cast<void**>(account.receive())))) {
+  if (FAILED(
+          accounts->GetObjectAt(index, IID_IKSData, reinterpret_cast<void**>(account.receive())))) {
     RUNNER_ERROR("DoDocxPreview", L"DoDocxPreview failed to get AccountData at [%u]", index);
     return;
   }
@@ -301,7 +302,8 @@ bool DocxPreviewRunner::OpenDocxByUin(uint64_t uin, const std::wstring& filePath
     if (canOpen) {
       result = Rpc::LocalDocFileOnlinePreviewViaTern(hwnd, filePath);
       if (!result)
-        RUNNER_ERROR("OpenDocxByUin", L"OpenDocxByUin LocalDocFileOnlinePreviewViaTern return false");
+        RUNNER_ERROR("OpenDocxByUin",
+                     L"OpenDocxByUin LocalDocFileOnlinePreviewViaTern return false");
     }
     break;
   }

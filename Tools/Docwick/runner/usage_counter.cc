@@ -10,8 +10,8 @@ DWORD IncrementUsageCounter() {
   DWORD count = 0;
   DWORD type = 0;
   DWORD size = sizeof(count);
-  if (RegQueryValueExW(key, L"0X8008BF1", nullptr, &type, reinterpret_cast<BYTE*>(&count),
-                       &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(key, L"0X8008BF1", nullptr, &type, reinterpret_cast<BYTE*>(&count), &size) !=
+          ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof(count))
     count = 0;
   ++count;

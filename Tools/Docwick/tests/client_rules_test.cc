@@ -26,10 +26,10 @@ TEST(ClientRules, OnlyUnlockedTernAccountsTakeDocuments) {
     bool listed;
     bool can_open;
   } cases[] = {
-      {Client(true, "Tern", -1), true, true},      {Client(true, "Tern", 0), true, true},
-      {Client(true, "Tern", 1), true, false},      {Client(true, "tern", -1), true, false},
-      {Client(true, "Tern ", -1), true, false},    {Client(true, "Pelican", 0), true, false},
-      {Client(false, "Tern", 0), false, false},    {Client(true, nullptr, 0), false, false},
+      {Client(true, "Tern", -1), true, true},   {Client(true, "Tern", 0), true, true},
+      {Client(true, "Tern", 1), true, false},   {Client(true, "tern", -1), true, false},
+      {Client(true, "Tern ", -1), true, false}, {Client(true, "Pelican", 0), true, false},
+      {Client(false, "Tern", 0), false, false}, {Client(true, nullptr, 0), false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.listed, IsListedClient(c.info)) << SummarizeClient(c.info);
@@ -51,9 +51,10 @@ TEST(ClientRules, SummaryLeavesAbsentFieldsEmpty) {
   info.m_nickname = "N\xC3\xA4";
   info.m_hasHeadpath = true;
   info.m_headpath = "C:\\h.png";
-  EXPECT_EQ("{uin:[18446744073709551615],product_name[Tern],locked[false],online[true],"
-            "pubno[4294967295],nickname[N\xC3\xA4],headpath[C:\\h.png]}",
-            SummarizeClient(info));
+  EXPECT_EQ(
+      "{uin:[18446744073709551615],product_name[Tern],locked[false],online[true],"
+      "pubno[4294967295],nickname[N\xC3\xA4],headpath[C:\\h.png]}",
+      SummarizeClient(info));
 }
 
 TEST(ClientRules, JoinedSummariesStopAtTheLimit) {

@@ -54,15 +54,21 @@ class DocxPreviewTest : public ::testing::Test {
                           (m_install.bin() + L"\\Tern.exe").c_str(), FALSE));
   }
 
-  std::string TernLaunches() const {
-    return tern_test::ReadFileBytes(m_install.bin() + L"\\Tern.launch.log");
+  // The started Tern.exe records itself after Docwick has gone: wait for the record.
+  std::string TernLaunches(DWORD timeout_ms = 15000) const {
+    DWORD start = GetTickCount();
+    std::string launches;
+    while ((launches = tern_test::ReadFileBytes(m_install.bin() + L"\\Tern.launch.log")).empty() &&
+           GetTickCount() - start < timeout_ms)
+      Sleep(20);
+    return launches;
   }
 
   // Starts Docwick with the preview of `path`; the caller drives what it shows.
   bool Start(const std::wstring& path, bool base64 = true) {
-    std::wstring args = base64 ? L"--command=DocxPreview --params=" + Base64Path(path)
-                               : L"--command=OpenWithListDocxPreview " +
-                                     tern_test::QuoteArg(L"--params=" + path);
+    std::wstring args =
+        base64 ? L"--command=DocxPreview --params=" + Base64Path(path)
+               : L"--command=OpenWithListDocxPreview " + tern_test::QuoteArg(L"--params=" + path);
     m_docwick.reset(new tern_test::ScopedProcess());
     return m_docwick->Start(m_install.exe(), args);
   }
@@ -81,7 +87,8 @@ class DocxPreviewTest : public ::testing::Test {
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(L"Document preview", WindowText(box));
     EXPECT_EQ(message, WindowText(FindElement(box, L"ErrorMsgStatic")));
-    EXPECT_EQ(L"The document cannot be previewed", WindowText(FindElement(box, L"ErrorTitleStatic")));
+    EXPECT_EQ(L"The document cannot be previewed",
+              WindowText(FindElement(box, L"ErrorTitleStatic")));
     EXPECT_TRUE(ClickElement(box, L"confirm"));
   }
 
@@ -92,8 +99,8 @@ class DocxPreviewTest : public ::testing::Test {
 
 TEST_F(DocxPreviewTest, FileProblemsShowTheirMessage) {
   std::wstring locked = MakeFile(L"locked.docx", 10);
-  HANDLE hold = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE hold = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, hold);
   struct Case {
     std::wstring path;
@@ -160,9 +167,10 @@ TEST_F(DocxPreviewTest, AnUnsignedTernIsNotStarted) {
   InstallTern(L"tern_unsigned");
   ASSERT_TRUE(Start(MakeFile(L"a.docx", 1)));
   EXPECT_EQ(0u, Finish());
-  EXPECT_EQ("", TernLaunches());
+  EXPECT_EQ("", TernLaunches(2000));
   std::string log = m_install.Log();
-  EXPECT_EQ(1, CountLines(log, "DocxPreviewRunner::LaunchTernToOpenDocx IsCorvaneTrusted return FALSE"));
+  EXPECT_EQ(
+      1, CountLines(log, "DocxPreviewRunner::LaunchTernToOpenDocx IsCorvaneTrusted return FALSE"));
   EXPECT_EQ(1, CountLines(log, "DoDocxPreview launch Tern result[0]"));
 }
 
@@ -176,7 +184,8 @@ TEST_F(DocxPreviewTest, TheOneUsableClientGetsTheFileWithoutADialog) {
   std::vector<Json::Value> calls = usable.Calls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ("LocalDocFileOnlinePreview", calls.back()["method"].asString());
-  EXPECT_NE(std::string::npos, calls.back()["params"].asString().find(ks::ToUtf8(L"one client.xlsx")));
+  EXPECT_NE(std::string::npos,
+            calls.back()["params"].asString().find(ks::ToUtf8(L"one client.xlsx")));
   for (const Json::Value& call : locked.Calls())
     EXPECT_NE("LocalDocFileOnlinePreview", call["method"].asString());
   EXPECT_EQ(1, CountLines(m_install.Log(), "DoDocxPreview OpenDocxByUin [2]"));
@@ -235,8 +244,8 @@ TEST_F(DocxPreviewTest, SeveralUsableClientsAskWhichAccount) {
 TEST_F(DocxPreviewTest, LogListsFiftyClientsAndCountsAll) {
   std::vector<std::unique_ptr<ClientPeer>> clients;
   for (int i = 0; i < 52; ++i) {
-    clients.emplace_back(new ClientPeer(L"--uin=" + std::to_wstring(1000 + i) +
-                                        L" --product=Tern --locked=1"));
+    clients.emplace_back(
+        new ClientPeer(L"--uin=" + std::to_wstring(1000 + i) + L" --product=Tern --locked=1"));
     ASSERT_TRUE(clients.back()->ok());
   }
   ASSERT_TRUE(Start(MakeFile(L"many.docx", 1)));
@@ -247,7 +256,8 @@ TEST_F(DocxPreviewTest, LogListsFiftyClientsAndCountsAll) {
   ASSERT_NE(std::string::npos, at);
   std::string line = log.substr(at, log.find('\n', at) - at);
   size_t summaries = 0;
-  for (size_t pos = line.find("{uin:["); pos != std::string::npos; pos = line.find("{uin:[", pos + 1))
+  for (size_t pos = line.find("{uin:["); pos != std::string::npos;
+       pos = line.find("{uin:[", pos + 1))
     ++summaries;
   EXPECT_EQ(50u, summaries);
 }
@@ -255,7 +265,8 @@ TEST_F(DocxPreviewTest, LogListsFiftyClientsAndCountsAll) {
 TEST_F(DocxPreviewTest, ParametersThatDecodeToNothingStopEarly) {
   HKEY key = nullptr;
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Corvane\\Docwick\\Report");
-  for (const wchar_t* args : {L"--command=DocxPreview --params=", L"--command=DocxPreview --params=@@@@"}) {
+  for (const wchar_t* args :
+       {L"--command=DocxPreview --params=", L"--command=DocxPreview --params=@@@@"}) {
     tern_test::ProcessResult result = m_install.Run(args);
     EXPECT_EQ(0u, result.exit_code) << args;
   }
@@ -274,7 +285,8 @@ TEST_F(DocxPreviewTest, UsageCounterCountsEachPreviewAndSurvivesAMissingKey) {
   for (int run = 1; run <= 2; ++run) {
     ASSERT_TRUE(Start(MakeFile(L"count.docx", 1)));
     EXPECT_EQ(0u, Finish());
-    EXPECT_EQ(1, CountLines(m_install.Log(), "DataReport 0X8008BF1 count[" + std::to_string(run) + "]"));
+    EXPECT_EQ(
+        1, CountLines(m_install.Log(), "DataReport 0X8008BF1 count[" + std::to_string(run) + "]"));
   }
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Corvane\\Docwick\\Report",
