@@ -13,6 +13,9 @@
 //   --vanish                close the window and exit on the first call, without answering
 //   --record=PATH           where calls are recorded
 //   --ready=NAME            named event set once the window exists
+//
+// Started as Tern.exe with "--funcmethod=..." (a request on the command line), it appends its
+// raw command line to "Tern.launch.log" beside itself and exits.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -208,10 +211,29 @@ void ParseOptions() {
   LocalFree(argv);
 }
 
+void RecordLaunch(const wchar_t* command_line) {
+  wchar_t exe[MAX_PATH * 2] = {};
+  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH * 2);
+  std::wstring path(exe, n);
+  path = path.substr(0, path.find_last_of(L'\\')) + L"\\Tern.launch.log";
+  std::string line = Utf8(command_line) + "\n";
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return;
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 }  // namespace
 
-extern "C" int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+extern "C" int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
   ParseOptions();
+  if (Has(L"funcmethod")) {
+    RecordLaunch(command_line);
+    return 0;
+  }
   const wchar_t* window_class = Option(L"class") == L"pelican" ? kPelicanClass : kTernClass;
   WNDCLASSW wc = {};
   wc.lpfnWndProc = WndProc;

@@ -1,5 +1,6 @@
 #include "runner/runner_factory.h"
 
+#include "runner/docx_preview_runner.h"
 #include "runner/open_with_register_runner.h"
 #include "runner/yi_tiao_long_runner.h"
 
@@ -19,6 +20,8 @@ std::shared_ptr<IRunner> Create() {
 
 // Checked in this order; a runner class may serve several commands.
 const RunnerEntry kRunners[] = {
+    {L"DocxPreview", Create<DocxPreviewRunner>},
+    {L"OpenWithListDocxPreview", Create<DocxPreviewRunner>},
     {L"YiTiaoLong", Create<CYiTiaoLongRunner>},
     {L"IfWeCanDoYiTiaoLong", Create<CYiTiaoLongRunner>},
     {L"Register", Create<COpenWithRegisterRunner>},
@@ -29,7 +32,7 @@ const RunnerEntry kRunners[] = {
 
 std::shared_ptr<IRunner> RunnerFactory(const std::wstring& command) {
   for (const RunnerEntry& entry : kRunners) {
-    if (entry.command && command == entry.command)
+    if (command == entry.command)
       return entry.create();
   }
   return nullptr;

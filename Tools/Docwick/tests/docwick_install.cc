@@ -4,17 +4,17 @@
 
 namespace docwick_test {
 
-namespace {
-
-const wchar_t* const kFiles[] = {L"Docwick.exe",        L"Keystone.dll", L"Spool.dll",
-                                 L"ternrpc_client.dll", L"Lattice.dll",  L"Raster32.dll"};
-
-}  // namespace
+const std::vector<std::wstring>& DocwickFiles() {
+  static const std::vector<std::wstring> files = {L"Docwick.exe", L"Keystone.dll",
+                                                  L"Spool.dll",   L"ternrpc_client.dll",
+                                                  L"Lattice.dll", L"Raster32.dll"};
+  return files;
+}
 
 DocwickInstall::DocwickInstall() {
   if (!m_dir.valid() || !CreateDirectoryW(bin().c_str(), nullptr))
     return;
-  for (const wchar_t* file : kFiles) {
+  for (const std::wstring& file : DocwickFiles()) {
     std::wstring from = tern_test::ExeDir() + L"\\" + file;
     if (!CopyFileW(from.c_str(), (bin() + L"\\" + file).c_str(), FALSE))
       return;

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tern_test/process.h"
 #include "tern_test/scoped_temp_dir.h"
 
 namespace docwick_test {
+
+// Docwick.exe and the libraries it loads, as installed beside it.
+const std::vector<std::wstring>& DocwickFiles();
 
 class DocwickInstall {
  public:

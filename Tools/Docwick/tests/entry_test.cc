@@ -51,7 +51,7 @@ TEST(DocwickEntry, LogsTheRawCommandLineExactly) {
 }
 
 TEST(DocwickEntry, HostileCommandLinesEndCleanly) {
-  std::wstring huge = L"--command=DocxPreview --params=" + std::wstring(30000, L'A');
+  std::wstring huge = L"--command=NoSuchCommand --params=" + std::wstring(30000, L'A');
   std::wstring binary = L"--params=";
   for (wchar_t c = 1; c < 0x120; ++c) {
     if (c != L'"' && c != L' ' && c != L'\t')

@@ -262,8 +262,7 @@ class BlankPathInstall {
         !CreateDirectoryW(m_dir.Join(L"Program Files\\Corvane Tern").c_str(), nullptr) ||
         !CreateDirectoryW(m_bin.c_str(), nullptr))
       return;
-    for (const wchar_t* file :
-         {L"Docwick.exe", L"Keystone.dll", L"Spool.dll", L"ternrpc_client.dll"}) {
+    for (const std::wstring& file : docwick_test::DocwickFiles()) {
       if (!CopyFileW((tern_test::ExeDir() + L"\\" + file).c_str(), (m_bin + L"\\" + file).c_str(),
                      FALSE))
         return;
