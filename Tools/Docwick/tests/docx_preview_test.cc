@@ -300,6 +300,16 @@ TEST_F(DocxPreviewTest, UsageCounterCountsEachPreviewAndSurvivesAMissingKey) {
   EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
   EXPECT_EQ(2u, value);
   EXPECT_EQ(2, CountLines(m_install.Log(), "report_count[12]"));
+  // Each run is a new process: its first call, the usage report, carries request number 1.
+  std::vector<Json::Value> calls = client.Calls();
+  // Per run: the report, the list, the look-up by account, the hand-over.
+  ASSERT_EQ(8u, calls.size());
+  for (size_t run = 0; run < 2; ++run) {
+    EXPECT_EQ("Docx.DataReport.Report0X8008BF1", calls[run * 4]["method"].asString());
+    EXPECT_EQ("LocalDocFileOnlinePreview", calls[run * 4 + 3]["method"].asString());
+    for (unsigned i = 0; i < 4; ++i)
+      EXPECT_EQ(i + 1, calls[run * 4 + i]["id"].asUInt());
+  }
 }
 
 }  // namespace
