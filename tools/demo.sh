@@ -32,3 +32,17 @@ section() { printf '\n==== %s\n' "$1"; }
 
 section "Docwick: a document previewed through a running client"
 (cd "$bin" && run docwick_demo.exe)
+
+section "Docwick: Open-With registration and the account hand-over commands"
+bash Tools/Docwick/demo/open_with_demo.sh "$(dirname "$bin")" "$WINEPREFIX"
+
+section "DocwickExt: the shell extension registers itself and unregisters again"
+ext="$root/build/win64/bin/DocwickExt64.dll"
+"$TERN_WINE" regsvr32 /s "$(printf 'Z:%s' "${ext//\//\\}")" && echo "   registered $ext"
+"$TERN_WINE" reg query 'HKLM\Software\Classes\AllFileSystemObjects\ShellEx\ContextMenuHandlers\DocwickExt' 2>/dev/null |
+  tr -d '\r' | sed 's/^/   /'
+"$TERN_WINE" regsvr32 /s /u "$(printf 'Z:%s' "${ext//\//\\}")" && echo "   unregistered"
+
+section "TernApp: a mini-app drawn by the host and presented to a stand-in client"
+(cd "$bin" && run ternapp_client.exe TernApp.exe ternapp_demo_app.txt ternapp_demo.png) &&
+  echo "   last frame: $bin/ternapp_demo.png"
