@@ -27,7 +27,7 @@ std::wstring SiblingPath(const std::wstring& exe_path, const wchar_t* name, cons
   return std::wstring(drive) + folder + name + ext;
 }
 
-void OnAppStart(SkiffApp* app) {
+void onAppStart(SkiffApp* app) {
   const char* name = skiffGetSrcAppName();
   if (name && *name)
     IPCStartup((std::string(name) + "_" + std::to_string(GetCurrentProcessId())).c_str());

@@ -8,7 +8,7 @@
 
 namespace ternapp {
 
-void OnAppStart(SkiffApp* app);
+void onAppStart(SkiffApp* app);
 
 // drive + folder of `exe_path` + name + extension, as _wsplitpath_s splits it.
 std::wstring SiblingPath(const std::wstring& exe_path, const wchar_t* name, const wchar_t* ext);

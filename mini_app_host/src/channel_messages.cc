@@ -70,17 +70,17 @@ void RequestHostFunctions(SkiffModule* module, const char* module_name) {
       continue;
     std::string function = Utf8FromWide(std::wstring(V_BSTR(&arg), SysStringLen(V_BSTR(&arg))));
     HostFunctionRecord* record = TernAppHost::Get().AddRecord(module, function, name);
-    skiffModuleCallbackRegister(module, HostFunctionName, CallHostText, CallHostValues, record);
+    skiffModuleCallbackRegister(module, getName, callText, callValues, record);
   }
 }
 
-const char* HostFunctionName(void* record) {
+const char* getName(void* record) {
   if (!record)
     return nullptr;
   return static_cast<HostFunctionRecord*>(record)->function_name.c_str();
 }
 
-BOOL CallHostText(void* record, const char* text) {
+BOOL callText(void* record, const char* text) {
   HostFunctionRecord* r = static_cast<HostFunctionRecord*>(record);
   if (!r)
     return FALSE;
@@ -94,12 +94,12 @@ BOOL CallHostText(void* record, const char* text) {
   return result ? TRUE : FALSE;
 }
 
-BOOL CallHostValues(void* record,
-                    const char* data,
-                    const SkiffValue* args,
-                    int count,
-                    SkiffValue* result,
-                    const SkiffHelpers* helpers) {
+BOOL callValues(void* record,
+                const char* data,
+                const SkiffValue* args,
+                int count,
+                SkiffValue* result,
+                const SkiffHelpers* helpers) {
   HostFunctionRecord* r = static_cast<HostFunctionRecord*>(record);
   if (!r || !helpers || count < 0 || (count > 0 && !args))
     return FALSE;
@@ -144,7 +144,7 @@ void OnModuleNotification(const char* module_name) {
 
 void NoOperation() {}
 
-BOOL OnChannelMessage(uint32_t id, cdSerialize* serializer) {
+BOOL onChannelMessage(uint32_t id, cdSerialize* serializer) {
   TernAppHost& host = TernAppHost::Get();
   if (id == kMsgInvokeCallback) {
     int32_t callback_id = 0;

@@ -25,20 +25,20 @@ constexpr uint32_t kSendTimeoutMs = 5000;
 void RequestHostFunctions(SkiffModule* module, const char* module_name);
 
 // The three functions registered per host function.
-const char* HostFunctionName(void* record);
-BOOL CallHostText(void* record, const char* text);
-BOOL CallHostValues(void* record,
-                    const char* data,
-                    const SkiffValue* args,
-                    int count,
-                    SkiffValue* result,
-                    const SkiffHelpers* helpers);
+const char* getName(void* record);
+BOOL callText(void* record, const char* text);
+BOOL callValues(void* record,
+                const char* data,
+                const SkiffValue* args,
+                int count,
+                SkiffValue* result,
+                const SkiffHelpers* helpers);
 
 // Engine's module notification.
 void OnModuleNotification(const char* module_name);
 void NoOperation();
 
 // The channel's message procedure (0x10028, 0x10029).
-BOOL OnChannelMessage(uint32_t id, cdSerialize* serializer);
+BOOL onChannelMessage(uint32_t id, cdSerialize* serializer);
 
 }  // namespace ternapp

@@ -14,11 +14,11 @@ bool SetUpChannel(const std::wstring& command_line, const std::string& command_l
   uint32_t group_id = ParseGroupId(GetCommandLineValue(command_line_utf8, "groupid="));
   StorageDirectory() = storage;
   skiffHTTPSetDownloadDirectory(storage.c_str());
-  if (!CreateServerChannel("Conduit", kChannelId, RenderView::Create) ||
+  if (!CreateServerChannel("Conduit", kChannelId, viewFactory) ||
       !InitServerByCommandLine(kChannelId, command_line.c_str()))
     return false;
   TernAppHost::Get().SetChannel(kChannelId, group_id);
-  cdSetChannelMessageProc(kChannelId, OnChannelMessage);
+  cdSetChannelMessageProc(kChannelId, onChannelMessage);
   return true;
 }
 

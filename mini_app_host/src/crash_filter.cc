@@ -7,7 +7,7 @@ namespace ternapp {
 
 namespace {
 
-alignas(16) unsigned char g_block[kCrashInfoBlockBytes];
+alignas(16) CrashInfoBlock g_crash_info_block;
 CRITICAL_SECTION g_crash_lock;
 bool g_crash_lock_ready = false;
 volatile LONG g_crash_in_progress = 0;
@@ -23,13 +23,13 @@ const unsigned char kPatch[5] = {0x33, 0xC0, 0xC2, 0x04, 0x00};
 #endif
 
 void PutWord(size_t offset, DWORD value) {
-  std::memcpy(g_block + offset, &value, sizeof(value));
+  std::memcpy(g_crash_info_block.bytes + offset, &value, sizeof(value));
 }
 
 void PutPointer(size_t offset, const void* value) {
   // The 32-bit layout has four bytes for each address.
   DWORD truncated = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value));
-  std::memcpy(g_block + offset, &truncated, sizeof(truncated));
+  std::memcpy(g_crash_info_block.bytes + offset, &truncated, sizeof(truncated));
 }
 
 // GCC misreads the segment-register read inside NtCurrentTeb as an out-of-bounds access.
@@ -54,9 +54,9 @@ void SetCrashHooks(CrashHook before, CrashHook after) {
   g_after = after;
 }
 
-void ArmCrashFilter() {
+void armCrashFilter() {
   InitCrashHandling();
-  SetUnhandledExceptionFilter(CrashFilter);
+  SetUnhandledExceptionFilter(crashFilter);
   void* target = reinterpret_cast<void*>(&SetUnhandledExceptionFilter);
   SIZE_T written = 0;
   WriteProcessMemory(GetCurrentProcess(), target, kPatch, sizeof(kPatch), &written);
@@ -87,7 +87,7 @@ void FormatReporterCommandLine(HANDLE event,
   out[i] = L'\0';
 }
 
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* pointers) {
   EnterCriticalSection(&g_crash_lock);
   if (g_crash_in_progress)
     return EXCEPTION_CONTINUE_SEARCH;
@@ -96,10 +96,11 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
   PutPointer(kCrashTebOffset, CurrentTeb());
   PutPointer(kCrashPointersOffset, pointers);
   if (pointers && pointers->ExceptionRecord)
-    std::memcpy(g_block + kCrashRecordCopyOffset, pointers->ExceptionRecord,
+    std::memcpy(g_crash_info_block.bytes + kCrashRecordCopyOffset, pointers->ExceptionRecord,
                 kCrashExceptionRecordBytes);
   if (pointers && pointers->ContextRecord)
-    std::memcpy(g_block + kCrashContextCopyOffset, pointers->ContextRecord, kCrashContextBytes);
+    std::memcpy(g_crash_info_block.bytes + kCrashContextCopyOffset, pointers->ContextRecord,
+                kCrashContextBytes);
   PutWord(kCrashZeroWordOffset, 0);
   PutWord(kCrashThreadIdOffset, GetCurrentThreadId());
 
@@ -123,7 +124,8 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
 
   if (duplicated && event && found > 0 && found < MAX_PATH) {
     wchar_t command_line[200];
-    FormatReporterCommandLine(event, process, g_block, GetCurrentProcessId(), command_line, 200);
+    FormatReporterCommandLine(event, process, &g_crash_info_block, GetCurrentProcessId(),
+                              command_line, 200);
     PROCESS_INFORMATION info = {};
     if (CreateProcessW(reporter, command_line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &info)) {

@@ -34,11 +34,16 @@ constexpr size_t kCrashInfoBlockBytes = 1528;
 static_assert(sizeof(EXCEPTION_RECORD) == 80 && sizeof(CONTEXT) == 716, "x86 layouts");
 #endif
 
+// The block the reporter reads out of this process (fields at the offsets above).
+struct CrashInfoBlock {
+  unsigned char bytes[kCrashInfoBlockBytes];
+};
+
 // Must run before the filter is first armed (the message loop calls it at start-up).
 void InitCrashHandling();
 // Installs crashFilter and patches SetUnhandledExceptionFilter so nothing replaces it.
-void ArmCrashFilter();
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers);
+void armCrashFilter();
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* pointers);
 
 // Optional hooks around the reporter's run; both unset unless a caller sets them.
 using CrashHook = void (*)();

@@ -17,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::string utf8 = ternapp::Utf8FromWide(command_line);
   if (utf8.empty())
     return 0;
-  SkiffApp* app = skiffStartApp(utf8.c_str(), ternapp::OnAppStart);
+  SkiffApp* app = skiffStartApp(utf8.c_str(), ternapp::onAppStart);
   // Without an app nothing would ever post the quit: end instead of waiting forever.
   if (!app) {
     IPCCleanup();

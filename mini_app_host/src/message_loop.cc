@@ -17,7 +17,7 @@ void RunMessageLoop() {
       DispatchMessageW(&message);
       continue;
     }
-    ArmCrashFilter();
+    armCrashFilter();
     WaitMessage();
   }
 }

@@ -27,9 +27,9 @@ struct SizeMessage {
 }  // namespace
 
 RenderView::RenderView(cdHostInterface* host) : host_(host) {
-  ops_.release = ChannelRelease;
-  ops_.onMessage = ChannelMessage;
-  ops_.onResize = ChannelResize;
+  ops_.release = release;
+  ops_.onMessage = onMessage;
+  ops_.onResize = onResize;
   ops_.view = this;
   (void)type_name_;
 }
@@ -38,7 +38,7 @@ cdChannelOps* RenderView::Create(cdHostInterface* host) {
   RenderView* view = new (std::nothrow) RenderView(host);
   if (!view)
     return nullptr;
-  view->callbacks_ = new (std::nothrow) SkiffEngineCallbacks{view, EngineInvalidate, EngineResize};
+  view->callbacks_ = new (std::nothrow) SkiffEngineCallbacks{view, onInvalidate, onResize};
   if (!view->callbacks_) {
     delete view;
     return nullptr;
@@ -46,11 +46,11 @@ cdChannelOps* RenderView::Create(cdHostInterface* host) {
   return &view->ops_;
 }
 
-void RenderView::ChannelRelease(void* view) {
+void RenderView::release(void* view) {
   static_cast<RenderView*>(view)->Release();
 }
 
-BOOL RenderView::ChannelMessage(void* view, uint32_t id, cdSerialize* serializer) {
+BOOL RenderView::onMessage(void* view, uint32_t id, cdSerialize* serializer) {
   RenderView* self = static_cast<RenderView*>(view);
   switch (id) {
     case kMsgInput:
@@ -64,15 +64,15 @@ BOOL RenderView::ChannelMessage(void* view, uint32_t id, cdSerialize* serializer
   }
 }
 
-void RenderView::ChannelResize(void* view, int width, int height) {
+void RenderView::onResize(void* view, int width, int height) {
   static_cast<RenderView*>(view)->ResizeFromClient(width, height);
 }
 
-void RenderView::EngineInvalidate(void* owner, int x, int y, int width, int height) {
+void RenderView::onInvalidate(void* owner, int x, int y, int width, int height) {
   static_cast<RenderView*>(owner)->Repaint(x, y, width, height);
 }
 
-void RenderView::EngineResize(void* owner, int left, int top, int right, int bottom) {
+void RenderView::onResize(void* owner, int left, int top, int right, int bottom) {
   RenderView* self = static_cast<RenderView*>(owner);
   if (!self->host_)
     return;
@@ -276,6 +276,10 @@ void RenderView::SendSize() {
   message.base.serialize = SizeMessage::Serialize;
   message.size = {width_, height_};
   host_->sendMessage(host_->context, &message.base);
+}
+
+cdChannelOps* viewFactory(cdHostInterface* host) {
+  return RenderView::Create(host);
 }
 
 }  // namespace ternapp

@@ -20,7 +20,7 @@ enum : uint32_t {
 
 class RenderView {
  public:
-  // The channel's view factory.
+  // Builds a view with one reference and returns its channel operations; null when out of memory.
   static cdChannelOps* Create(cdHostInterface* host);
 
  private:
@@ -29,11 +29,11 @@ class RenderView {
   RenderView(const RenderView&) = delete;
   RenderView& operator=(const RenderView&) = delete;
 
-  static void ChannelRelease(void* view);
-  static BOOL ChannelMessage(void* view, uint32_t id, cdSerialize* serializer);
-  static void ChannelResize(void* view, int width, int height);
-  static void EngineInvalidate(void* owner, int x, int y, int width, int height);
-  static void EngineResize(void* owner, int left, int top, int right, int bottom);
+  static void release(void* view);
+  static BOOL onMessage(void* view, uint32_t id, cdSerialize* serializer);
+  static void onResize(void* view, int width, int height);
+  static void onInvalidate(void* owner, int x, int y, int width, int height);
+  static void onResize(void* owner, int left, int top, int right, int bottom);
 
   void Release();
   bool HandleInput(cdSerialize* serializer);
@@ -62,5 +62,8 @@ class RenderView {
   int max_width_ = -1;
   std::string view_name_;
 };
+
+// The channel's view factory.
+cdChannelOps* viewFactory(cdHostInterface* host);
 
 }  // namespace ternapp

@@ -27,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   // The nested cases end by the system's default: no crash dialog or debugger in a test.
   SetErrorMode(SEM_NOGPFAULTERRORBOX);
-  ternapp::ArmCrashFilter();
+  ternapp::armCrashFilter();
   volatile int* nowhere = nullptr;
   *nowhere = 1;
   return 0;

@@ -187,6 +187,13 @@ LRESULT WindowElement::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case DM_GETDEFID: {
+      // Enter clicks the default button wherever the focus is.
+      ElementCore* button = DefaultButton();
+      if (!button)
+        break;
+      return MAKELONG(GetDlgCtrlID(button->hwnd), DC_HASDEFID);
+    }
     case WM_CTLCOLORSTATIC: {
       ElementCore* e = CoreOf(
           static_cast<ILatticeElement*>(GetPropW(reinterpret_cast<HWND>(lp), kElementProperty)));

@@ -93,7 +93,9 @@ enum class Action {
   kCancel,
   kSelectAndCancel,
   kWmClose,
-  kSysClose
+  kSysClose,
+  kEnterInList,
+  kEscape
 };
 
 struct FlowCase {
@@ -114,6 +116,8 @@ TEST_F(AccountSelectDialogTest, ButtonsAndCloseButtonGiveResultAndSelection) {
       {"cancel after selecting", Action::kSelectAndCancel, false, 2, false, {}},
       {"WM_CLOSE", Action::kWmClose, true, 0, false, {}},
       {"system close command", Action::kSysClose, true, 0, false, {}},
+      {"Enter in the list confirms", Action::kEnterInList, true, 1, true, {0}},
+      {"Escape closes like the close button", Action::kEscape, true, 0, false, {}},
   };
   for (const FlowCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -154,6 +158,14 @@ TEST_F(AccountSelectDialogTest, ButtonsAndCloseButtonGiveResultAndSelection) {
           break;
         case Action::kSysClose:
           PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+          break;
+        case Action::kEnterInList:
+          // Keys go to the focused control; the list takes the focus when clicked.
+          EXPECT_TRUE(ClickListRow(list, 0));
+          PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+          break;
+        case Action::kEscape:
+          PostMessageW(FindNamedChild(top, L"confirm"), WM_KEYDOWN, VK_ESCAPE, 0);
           break;
       }
       EXPECT_TRUE(WaitForWindowGone(top));

@@ -146,6 +146,10 @@ CDialogDriver::CDialogDriver(const std::wstring& window_name, Script script) {
     m_found = top != nullptr;
     if (top)
       script(top);
+    // A script whose action did not close the window has failed already; closing it lets
+    // ShowModal return instead of hanging the test.
+    if (top && IsWindow(top))
+      PostMessageW(top, WM_CLOSE, 0, 0);
     if (SUCCEEDED(com))
       CoUninitialize();
   });
