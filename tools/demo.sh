@@ -33,6 +33,10 @@ section() { printf '\n==== %s\n' "$1"; }
 section "Docwick: a document previewed through a running client"
 (cd "$bin" && run docwick_demo.exe)
 
+section "Docwick: the account selection dialog and the error box, captured on the display"
+(cd "$bin" && run docwick_dialogs_test.exe --gtest_filter='*Screenshot*' >/dev/null 2>&1) &&
+  ls "$bin"/dialog_screenshots/*.png | sed 's/^/   /'
+
 section "Docwick: Open-With registration and the account hand-over commands"
 bash Tools/Docwick/demo/open_with_demo.sh "$(dirname "$bin")" "$WINEPREFIX"
 
