@@ -1,5 +1,7 @@
 // Warden.exe stand-in. Appends its switches (the command line after the program) as one line
-// to warden_calls.txt beside itself, then acts on warden_behaviour.txt beside itself: each line
+// to warden_calls.txt beside itself (or to the file that WARDEN_STAND_IN_RECORD names, for
+// tests whose task deletes the program's folder), then acts on warden_behaviour.txt beside itself:
+// each line
 // "<text>=<exit code>" or "<text>=hang" applies when the switches contain <text> ("*" matches
 // any); the first matching line wins, no match exits 0. A hanging run waits until it is
 // terminated. The version data file WardenVi.dat is the test's to place.
@@ -50,7 +52,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
     // run several tasks side by side.
     HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\WardenStandInCalls");
     WaitForSingleObject(lock, 10000);
-    std::ofstream calls((folder + L"\\warden_calls.txt").c_str(), std::ios::app | std::ios::binary);
+    wchar_t record[MAX_PATH] = {};
+    std::wstring calls_path = GetEnvironmentVariableW(L"WARDEN_STAND_IN_RECORD", record, MAX_PATH)
+                                  ? std::wstring(record)
+                                  : folder + L"\\warden_calls.txt";
+    std::ofstream calls(calls_path.c_str(), std::ios::app | std::ios::binary);
     calls << switches << "\n";
     calls.close();
     ReleaseMutex(lock);
