@@ -57,7 +57,7 @@ wine_session_start() {
 
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    "$TERN_WINE" wineboot.exe -i >/dev/null 2>&1
   fi
   # A server that already runs for this prefix (an outer session) is kept.
   wineserver -p 2>/dev/null || true
