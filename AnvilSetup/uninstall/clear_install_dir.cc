@@ -10,19 +10,13 @@
 #include "base/utf_string_conversions.h"
 #include "setup/setup_context.h"
 #include "task/task_class_registry.h"
+#include "util/file_util_win.h"
 #include "util/removal_util_win.h"
 #include "util/warden_util_win.h"
 
 namespace uninstall {
 
 namespace {
-
-std::wstring ShellFolder(int csidl) {
-  wchar_t buffer[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-    return std::wstring();
-  return buffer;
-}
 
 void DeleteTreeIfExists(const std::wstring& path) {
   if (setup_util::PathExists(path))
@@ -59,7 +53,7 @@ void RemoveMsimg32(const std::wstring& install) {
 }  // namespace
 
 void ClearInstallDir::Run(task_object::RuntimeObject*) {
-  const std::wstring roaming = ShellFolder(CSIDL_APPDATA);
+  const std::wstring roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
   if (!roaming.empty()) {
     DeleteTreeIfExists(roaming + L"\\Corvane\\Tern\\AUTemp");
     DeleteTreeIfExists(roaming + L"\\Corvane\\Pelican\\webkit_cache");
@@ -84,7 +78,7 @@ void ClearInstallDir::Run(task_object::RuntimeObject*) {
   if (!previous.empty())
     setup_util::DeleteTree(previous + L"\\Plugin\\Com.Corvane.NetDisk", true);
 
-  const std::wstring local = ShellFolder(CSIDL_LOCAL_APPDATA);
+  const std::wstring local = setup_util::GetShellFolderPath(CSIDL_LOCAL_APPDATA);
   if (!local.empty()) {
     const std::wstring plugins = local + L"\\Google\\Chrome\\Application\\plugins\\";
     DeletePlugin(plugins + L"npactivex.dll", "npactivex.dll");

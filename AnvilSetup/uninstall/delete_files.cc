@@ -28,13 +28,6 @@ std::string U8(const std::wstring& text) {
   return base::WideToUTF8(text);
 }
 
-std::wstring ShellFolder(int csidl) {
-  wchar_t buffer[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-    return std::wstring();
-  return buffer;
-}
-
 // Within a container the first child of the expected name is taken, then every following
 // sibling element whatever its name.
 std::vector<const XMLElement*> ChildrenFrom(const XMLElement* parent, const char* first_name) {
@@ -375,9 +368,9 @@ void RemoveFixedLeftovers(const std::wstring& install) {
     }
   }
 
-  const std::wstring roaming = ShellFolder(CSIDL_APPDATA);
+  const std::wstring roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
   std::vector<std::wstring> shortcuts;
-  std::wstring desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  std::wstring desktop = setup_util::GetShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY);
   if (!desktop.empty())
     shortcuts.push_back(desktop + L"\\Tern.lnk");
   if (!roaming.empty())

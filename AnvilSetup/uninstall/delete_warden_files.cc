@@ -11,6 +11,7 @@
 #include "base/utf_string_conversions.h"
 #include "setup/setup_context.h"
 #include "task/task_class_registry.h"
+#include "util/file_util_win.h"
 #include "util/removal_util_win.h"
 #include "util/warden_service_win.h"
 #include "util/warden_util_win.h"
@@ -20,13 +21,6 @@ namespace uninstall {
 namespace {
 
 const wchar_t kKeepwellClsid[] = L"{DDD362CF-523B-4BC9-8FDC-58F93B6BC945}";
-
-std::wstring ShellFolder(int csidl) {
-  wchar_t buffer[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-    return std::wstring();
-  return buffer;
-}
 
 std::wstring SystemFolder() {
   wchar_t buffer[MAX_PATH] = {};
@@ -102,7 +96,7 @@ void DoDeleteWardenFiles(const std::wstring& install) {
   if (!common.empty())
     setup_util::DeleteTree(common + L"\\Corvane\\Warden", true);
 
-  const std::wstring common_data = ShellFolder(CSIDL_COMMON_APPDATA);
+  const std::wstring common_data = setup_util::GetShellFolderPath(CSIDL_COMMON_APPDATA);
   if (!common_data.empty()) {
     const std::wstring sieve = common_data + L"\\Corvane\\Warden\\Sieve";
     DeleteEachFile(sieve, {L"SieveEngine.dll", L"config.dat", L"sig.dat", L"FenLSig.dat"});
@@ -125,7 +119,7 @@ void DoDeleteWardenFiles(const std::wstring& install) {
     DeleteServiceKey(L"PelicanFrmMgr");
   }
 
-  const std::wstring roaming = ShellFolder(CSIDL_APPDATA);
+  const std::wstring roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
   if (!roaming.empty()) {
     const std::wstring phishing = roaming + L"\\Corvane\\Pelican\\PelicanAntiPhishing";
     DeleteOrScheduleFile(phishing + L"\\vorurllib.bin", "delete vorurllib.bin after reboot!");

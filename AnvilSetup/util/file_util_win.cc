@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <netfw.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -55,6 +56,16 @@ class ComPtr {
 };
 
 }  // namespace
+
+std::wstring GetShellFolderPath(int csidl) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+    return std::wstring();
+  std::wstring path = buffer;
+  while (!path.empty() && path.back() == L'\\')
+    path.pop_back();
+  return path;
+}
 
 bool GetPathRoot(const std::wstring& path, std::wstring* root) {
   if (path.size() >= 2 && path[1] == L':' && iswalpha(path[0])) {

@@ -33,6 +33,9 @@ void RemoveFirewallAuthorization(const std::wstring& program_path, const std::ws
 // returns the number of replacements. An empty pattern replaces nothing.
 int ReplaceAll(std::wstring* text, const std::wstring& pattern, const std::wstring& replacement);
 
+// A shell folder by CSIDL, without a trailing separator; empty when it cannot be read.
+std::wstring GetShellFolderPath(int csidl);
+
 // Drive root of `path` ("C:\" or "\\server\share\"); false when it has none.
 bool GetPathRoot(const std::wstring& path, std::wstring* root);
 

@@ -5,6 +5,7 @@
 #include "base/logging.h"
 #include "base/scoped_handle_win.h"
 #include "base/utf_string_conversions.h"
+#include "util/file_util_win.h"
 #include "util/registry_util_win.h"
 #include "util/removal_util_win.h"
 
@@ -108,15 +109,9 @@ LONG OpenProductInfo(REGSAM access, base::ScopedHKEY* product_info, bool* servic
 }  // namespace
 
 std::wstring CommonProgramFilesFolder() {
-  wchar_t buffer[MAX_PATH] = {};
   // The shipped uninstaller is 32-bit: a 64-bit build looks where it would look.
-  int folder = sizeof(void*) == 8 ? CSIDL_PROGRAM_FILES_COMMONX86 : CSIDL_PROGRAM_FILES_COMMON;
-  if (FAILED(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, buffer)))
-    return std::wstring();
-  std::wstring path = buffer;
-  while (!path.empty() && path.back() == L'\\')
-    path.pop_back();
-  return path;
+  return GetShellFolderPath(sizeof(void*) == 8 ? CSIDL_PROGRAM_FILES_COMMONX86
+                                               : CSIDL_PROGRAM_FILES_COMMON);
 }
 
 bool IsWindows64Bit() {
