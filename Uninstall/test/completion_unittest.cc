@@ -70,7 +70,12 @@ class ScopedPendingRenames {
                                       reinterpret_cast<BYTE*>(&saved_[0]), &size) == ERROR_SUCCESS;
       }
     }
-    Restore();
+    // Each test sees only what it registered itself.
+    base::ScopedHKEY writable;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, writable.Receive()) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueW(writable.Get(), kPending);
+    }
   }
   ~ScopedPendingRenames() { Restore(); }
 
