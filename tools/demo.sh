@@ -8,10 +8,15 @@ cd "$root"
 if [ -z "${TERN_NETNS:-}" ]; then
   bash tools/setup.sh
   bash tools/fetch-sources.sh
+  . tools/wine-session.sh
   for preset in win32 win64; do
     echo "== build $preset"
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$(nproc)" 2>&1 | tail -n 1
+    target=()
+    if [ "$preset" = win32 ] && ! wine_can_run_32bit; then
+      target=(--target tern_deliverables)  # the demo runs the 64-bit build here
+    fi
+    cmake --build --preset "$preset" -j "$(nproc)" "${target[@]}" 2>&1 | tail -n 1
   done
   exec unshare -n bash -c 'ip link set lo up && TERN_NETNS=1 exec bash tools/demo.sh'
 fi
