@@ -75,7 +75,8 @@ class ScopedWardenCoreService {
                        binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     if (service && StartServiceW(service, 0, nullptr)) {
       SERVICE_STATUS status = {};
-      for (int i = 0; i < 200 && !running_; ++i) {
+      // A fresh prefix on a busy machine can take many seconds to start a service process.
+      for (int i = 0; i < 1200 && !running_; ++i) {
         running_ = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
         if (!running_)
           Sleep(25);
