@@ -58,6 +58,9 @@ wine_session_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$TERN_WINE" wineboot.exe -i >/dev/null 2>&1
+    # A fresh prefix finishes its set-up in the background; let it end before the first test.
+    "$TERN_WINE" wineboot.exe -s >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
   fi
   # A server that already runs for this prefix (an outer session) is kept.
   wineserver -p 2>/dev/null || true
