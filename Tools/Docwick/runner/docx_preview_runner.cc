@@ -17,6 +17,7 @@
 #include "rpc/json_text.h"
 #include "rpc/rpc.h"
 #include "runner/client_rules.h"
+#include "runner/scoped_com.h"
 #include "runner/usage_counter.h"
 #include "windows/docx_preview_error_msg_box.h"
 
@@ -32,24 +33,6 @@ const size_t kMaxLoggedClients = 50;
 #define RUNNER_ERROR(function, ...) \
   DW_LOG_ERROR(kCategory, "DocxPreviewRunner::" function, __VA_ARGS__)
 
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (m_p)
-      m_p->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T* operator->() const { return m_p; }
-  T* get() const { return m_p; }
-  T** receive() { return &m_p; }
-
- private:
-  T* m_p = nullptr;
-};
-
 std::vector<ClientBasicInfo> ListClients() {
   std::vector<ClientBasicInfo> clients;
   for (HWND hwnd : FindClientWindows(kClientWindowClass)) {
@@ -62,14 +45,14 @@ std::vector<ClientBasicInfo> ListClients() {
 
 // One keyed data object per client that can take the document, in list order.
 bool BuildAccountData(const std::vector<ClientBasicInfo>& clients, IKSArray** out) {
-  ComPtr<IKSArray> array;
-  if (FAILED(CreateKSArray(array.receive())))
+  CScopedComPtr<IKSArray> array;
+  if (FAILED(CreateKSArray(array.Receive())))
     return false;
   for (const ClientBasicInfo& client : clients) {
     if (!CanOpenDocx(client))
       continue;
-    ComPtr<IKSData> data;
-    if (FAILED(CreateKSData(data.receive())))
+    CScopedComPtr<IKSData> data;
+    if (FAILED(CreateKSData(data.Receive())))
       return false;
     data->SetUInt64("u64Uin", client.m_uin);
     data->SetString("strShowName", ks::FromUtf8(AccountShowName(client)).c_str());
@@ -77,8 +60,7 @@ bool BuildAccountData(const std::vector<ClientBasicInfo>& clients, IKSArray** ou
                     ks::FromUtf8(client.m_hasHeadpath ? client.m_headpath : "").c_str());
     array->AddObject(data.get());
   }
-  array->AddRef();
-  *out = array.get();
+  *out = array.Detach();
   return true;
 }
 
@@ -231,8 +213,8 @@ void DocxPreviewRunner::DoDocxPreview(const std::wstring& filePath) {
     return;
   }
 
-  ComPtr<IKSArray> accounts;
-  if (!BuildAccountData(clients, accounts.receive()))
+  CScopedComPtr<IKSArray> accounts;
+  if (!BuildAccountData(clients, accounts.Receive()))
     return;
   auto dialog = std::make_shared<CAccountSelectDialog>();
   if (FAILED(dialog->Create())) {
@@ -247,8 +229,8 @@ void DocxPreviewRunner::DoDocxPreview(const std::wstring& filePath) {
   RUNNER_LOG("DoDocxPreview", L"DoDocxPreview nAccountSelectResult[%d]", result);
   if (result != 1)
     return;
-  ComPtr<IKSArray> selected;
-  if (FAILED(dialog->GetSelectedItemIndices(selected.receive())) || !selected.get()) {
+  CScopedComPtr<IKSArray> selected;
+  if (FAILED(dialog->GetSelectedItemIndices(selected.Receive())) || !selected.get()) {
     RUNNER_ERROR("DoDocxPreview", L"DoDocxPreview GetSelectedItemIndices fail");
     return;
   }
@@ -260,9 +242,8 @@ void DocxPreviewRunner::DoDocxPreview(const std::wstring& filePath) {
     RUNNER_ERROR("DoDocxPreview", L"DoDocxPreview failed to get pArrSelectedItemIndex[0]");
     return;
   }
-  ComPtr<IKSData> account;
-  if (FAILED(
-          accounts->GetObjectAt(index, IID_IKSData, reinterpret_cast<void**>(account.receive())))) {
+  CScopedComPtr<IKSData> account;
+  if (FAILED(accounts->GetObjectAt(index, IID_IKSData, account.ReceiveVoid()))) {
     RUNNER_ERROR("DoDocxPreview", L"DoDocxPreview failed to get AccountData at [%u]", index);
     return;
   }
@@ -315,9 +296,9 @@ bool DocxPreviewRunner::LaunchTernToOpenDocx(const std::wstring& filePath) {
   Json::Value request(Json::objectValue);
   request["file_path"] = ks::ToUtf8(filePath);
   std::string json = CompactJson(request);
-  ComPtr<IKSBuffer> buffer;
+  CScopedComPtr<IKSBuffer> buffer;
   std::string encoded;
-  if (SUCCEEDED(CreateKSBuffer(buffer.receive())) &&
+  if (SUCCEEDED(CreateKSBuffer(buffer.Receive())) &&
       SUCCEEDED(buffer->Assign(json.data(), static_cast<UINT>(json.size())))) {
     encoded = ks::TwoCall<char>([&](char* out, int capacity) {
       return Base64Encode(buffer->GetData(), static_cast<int>(buffer->GetSize()), 1, out, capacity);

@@ -16,12 +16,25 @@ class CScopedComPtr {
 
   T* get() const { return m_ptr; }
   T* operator->() const { return m_ptr; }
+  explicit operator bool() const { return m_ptr != nullptr; }
   // For out-parameters: releases what is held first.
   T** Receive() {
     Reset();
     return &m_ptr;
   }
   void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
+  // Takes a new reference to `ptr`.
+  void Assign(T* ptr) {
+    if (ptr)
+      ptr->AddRef();
+    Reset();
+    m_ptr = ptr;
+  }
+  T* Detach() {
+    T* held = m_ptr;
+    m_ptr = nullptr;
+    return held;
+  }
   void Swap(CScopedComPtr& other) {
     T* held = m_ptr;
     m_ptr = other.m_ptr;

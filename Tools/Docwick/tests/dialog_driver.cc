@@ -81,7 +81,9 @@ bool WaitForWindowGone(HWND hwnd, DWORD timeout_ms) {
 
 std::wstring WindowText(HWND hwnd) {
   wchar_t text[1024] = {};
-  GetWindowTextW(hwnd, text, 1024);
+  // WM_GETTEXT also asks a window of another process, where GetWindowText would not.
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, nullptr);
   return text;
 }
 

@@ -86,9 +86,9 @@ class DocxPreviewTest : public ::testing::Test {
     HWND box = WaitForVisibleWindow(pid());
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(L"Document preview", WindowText(box));
-    EXPECT_EQ(message, WindowText(FindElement(box, L"ErrorMsgStatic")));
+    EXPECT_EQ(message, WindowText(FindNamedChild(box, L"ErrorMsgStatic")));
     EXPECT_EQ(L"The document cannot be previewed",
-              WindowText(FindElement(box, L"ErrorTitleStatic")));
+              WindowText(FindNamedChild(box, L"ErrorTitleStatic")));
     EXPECT_TRUE(ClickElement(box, L"confirm"));
   }
 
@@ -217,7 +217,7 @@ TEST_F(DocxPreviewTest, SeveralUsableClientsAskWhichAccount) {
     ASSERT_TRUE(Start(MakeFile(L"two.docx", 1)));
     HWND dialog = WaitForVisibleWindow(pid());
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(L"Preview with which account?", WindowText(FindElement(dialog, L"HeaderText")));
+    EXPECT_EQ(L"Preview with which account?", WindowText(FindNamedChild(dialog, L"HeaderText")));
     if (c.action)
       EXPECT_TRUE(ClickElement(dialog, c.action));
     else

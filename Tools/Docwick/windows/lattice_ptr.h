@@ -4,47 +4,13 @@
 
 #include "canvas.h"
 #include "lattice.h"
+#include "runner/scoped_com.h"
 
 namespace docwick {
 
+// The framework's objects are COM-style: the one COM owner serves them.
 template <typename T>
-class CLatticePtr {
- public:
-  CLatticePtr() = default;
-  ~CLatticePtr() { Reset(); }
-  CLatticePtr(const CLatticePtr&) = delete;
-  CLatticePtr& operator=(const CLatticePtr&) = delete;
-
-  T* get() const { return m_ptr; }
-  T* operator->() const { return m_ptr; }
-  explicit operator bool() const { return m_ptr != nullptr; }
-  // For out-parameters: releases what is held first.
-  T** Receive() {
-    Reset();
-    return &m_ptr;
-  }
-  void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
-  // Takes a new reference to `ptr`.
-  void Assign(T* ptr) {
-    if (ptr)
-      ptr->AddRef();
-    Reset();
-    m_ptr = ptr;
-  }
-  T* Detach() {
-    T* held = m_ptr;
-    m_ptr = nullptr;
-    return held;
-  }
-  void Reset() {
-    if (m_ptr)
-      m_ptr->Release();
-    m_ptr = nullptr;
-  }
-
- private:
-  T* m_ptr = nullptr;
-};
+using CLatticePtr = CScopedComPtr<T>;
 
 class CScopedCanvas {
  public:
