@@ -41,7 +41,7 @@ std::wstring OwnExecutablePath() {
 
 }  // namespace
 
-void CompleteUninstall::Run(task_object::RuntimeObject*) {
+void HandBackWardenComponent() {
   setup_util::UnregisterWardenProduct();
   int count = setup_util::WardenProductCount();
   LOG(INFO) << "After CompleteUninstall::Run(): product info: count=" << count;
@@ -51,6 +51,10 @@ void CompleteUninstall::Run(task_object::RuntimeObject*) {
     if (!setup_util::WardenWriteUpdateFlag(false))
       LOG(INFO) << "WardenWriteUpdateFlag(false) false";
   }
+}
+
+void CompleteUninstall::Run(task_object::RuntimeObject*) {
+  HandBackWardenComponent();
 
   std::wstring temp_folder;
   SetupContext::GetWStringValue("DeleteFileTempPath", &temp_folder);

@@ -6,6 +6,10 @@
 
 namespace uninstall {
 
+// Unregisters this product from the protection component; when other products still use it,
+// re-installs and starts its core service and switches the update flag off again.
+void HandBackWardenComponent();
+
 class CompleteUninstall : public task::TaskBase {
  public:
   void Run(task_object::RuntimeObject* runtime_object) override;

@@ -1,106 +1,31 @@
-// The uninstaller's own deletion and the removal of the folder of removed files, against
-// real files, a running program and the session manager's pending renames (saved and put
-// back around each test).
+// The protection component handed back to the remaining products, the uninstaller's own
+// deletion and the removal of the folder of removed files, against the Warden stand-in, real
+// files, a running program and the session manager's pending renames (saved and put back
+// around each test).
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "base/at_exit.h"
-#include "base/scoped_handle_win.h"
+#include "log_capture.h"
+#include "removal_test_support.h"
 #include "setup/setup_context.h"
+#include "task/complete_uninstall.h"
 #include "task/clear_uninstall_temp_dir.h"
 #include "task/self_deletion.h"
 #include "tern_test/process.h"
 #include "tern_test/scoped_temp_dir.h"
+#include "warden_fixture.h"
 
 namespace {
 
-const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kPending[] = L"PendingFileRenameOperations";
-
-std::vector<std::wstring> ReadPendingRaw() {
-  base::ScopedHKEY key;
-  std::vector<std::wstring> entries;
-  DWORD size = 0;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, key.Receive()) !=
-          ERROR_SUCCESS ||
-      RegQueryValueExW(key.Get(), kPending, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-    return entries;
-  }
-  std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
-  RegQueryValueExW(key.Get(), kPending, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                   &size);
-  size_t count = size / sizeof(wchar_t);
-  // Pairs of source and destination; an empty destination is a deletion.
-  for (size_t i = 0; i < count;) {
-    std::wstring entry(&data[i]);
-    entries.push_back(entry);
-    i += entry.size() + 1;
-  }
-  while (!entries.empty() && entries.back().empty() && entries.size() % 2 == 1)
-    entries.pop_back();
-  return entries;
-}
-
-// The sources registered for deletion, without "\??\", in registration order.
-std::vector<std::wstring> PendingDeletes() {
-  std::vector<std::wstring> raw = ReadPendingRaw();
-  std::vector<std::wstring> deletes;
-  for (size_t i = 0; i + 1 < raw.size(); i += 2) {
-    if (raw[i + 1].empty())
-      deletes.push_back(raw[i].rfind(L"\\??\\", 0) == 0 ? raw[i].substr(4) : raw[i]);
-  }
-  return deletes;
-}
-
-class ScopedPendingRenames {
- public:
-  ScopedPendingRenames() {
-    base::ScopedHKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, key.Receive()) ==
-        ERROR_SUCCESS) {
-      DWORD size = 0;
-      if (RegQueryValueExW(key.Get(), kPending, nullptr, nullptr, nullptr, &size) ==
-          ERROR_SUCCESS) {
-        saved_.resize(size);
-        had_value_ = RegQueryValueExW(key.Get(), kPending, nullptr, nullptr,
-                                      reinterpret_cast<BYTE*>(&saved_[0]), &size) == ERROR_SUCCESS;
-      }
-    }
-    // Each test sees only what it registered itself.
-    base::ScopedHKEY writable;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, writable.Receive()) ==
-        ERROR_SUCCESS) {
-      RegDeleteValueW(writable.Get(), kPending);
-    }
-  }
-  ~ScopedPendingRenames() { Restore(); }
-
- private:
-  void Restore() {
-    base::ScopedHKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.Receive()) !=
-        ERROR_SUCCESS) {
-      return;
-    }
-    if (had_value_) {
-      RegSetValueExW(key.Get(), kPending, 0, REG_MULTI_SZ,
-                     reinterpret_cast<const BYTE*>(saved_.data()),
-                     static_cast<DWORD>(saved_.size()));
-    } else {
-      RegDeleteValueW(key.Get(), kPending);
-    }
-  }
-  std::string saved_;
-  bool had_value_ = false;
-};
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using removal_test::Exists;
+using removal_test::PendingDeletes;
+using removal_test::ScopedPendingRenames;
 
 // A copy of a long-lived test program, running from `path` until the object goes away:
 // like the uninstaller itself, it can be renamed but not deleted.
@@ -215,5 +140,84 @@ TEST(ClearUninstallTempDirTest, FolderRegisteredAfterItsContents) {
   EXPECT_EQ(moved, deletes.front());
   EXPECT_EQ(folder, deletes.back());
 }
+
+struct HandBackCase {
+  const char* name;
+  std::vector<std::wstring> products;  // ProductInfo before; empty with `present` false: no key
+  bool present;
+  bool warden_installed;
+  std::vector<std::string> calls;  // Warden.exe switches, in order
+  std::vector<std::wstring> products_after;
+  std::vector<std::string> lines;  // log messages expected among the task's
+};
+
+class HandBackTest : public ::testing::TestWithParam<HandBackCase> {};
+
+// Another product keeps the component: its core service is installed and started again and
+// the update flag switched off; the last product leaves the component alone.
+TEST_P(HandBackTest, ReinstallsTheCoreServiceOnlyForRemainingProducts) {
+  const HandBackCase& c = GetParam();
+  base::ShadowingAtExitManager at_exit;
+  WardenFixture warden;
+  if (c.warden_installed) {
+    ASSERT_TRUE(warden.InstallWarden());
+  }
+  warden.SetProducts(c.products, c.present);
+  LogCapture log;
+  uninstall::HandBackWardenComponent();
+  EXPECT_EQ(c.calls, warden.Calls());
+  EXPECT_EQ(c.products_after, warden.Products());
+  std::vector<std::string> messages = log.Messages();
+  for (const std::string& line : c.lines) {
+    EXPECT_NE(messages.end(), std::find_if(messages.begin(), messages.end(),
+                                           [&line](const std::string& message) {
+                                             return message.compare(0, line.size(), line) == 0;
+                                           }))
+        << line;
+  }
+}
+
+const char kReinstall[] = "/irwardencore /fp enable /3";
+const char kFlagOff[] = "/pfc off /3";
+
+INSTANTIATE_TEST_SUITE_P(
+    Products,
+    HandBackTest,
+    ::testing::Values(HandBackCase{"OtherProductRemains",
+                                   {L"1060001", L"1000001"},
+                                   true,
+                                   true,
+                                   {kReinstall, kFlagOff},
+                                   {L"1000001"},
+                                   {"After CompleteUninstall::Run(): product info: count=1"}},
+                      HandBackCase{"OnlyOtherProductRegistered",
+                                   {L"1000101"},
+                                   true,
+                                   true,
+                                   {kReinstall, kFlagOff},
+                                   {L"1000101"},
+                                   {"After CompleteUninstall::Run(): product info: count=1"}},
+                      HandBackCase{"LastProduct",
+                                   {L"1060001"},
+                                   true,
+                                   true,
+                                   {},
+                                   {},
+                                   {"After CompleteUninstall::Run(): product info: count=0"}},
+                      HandBackCase{"NoProductList",
+                                   {},
+                                   false,
+                                   true,
+                                   {},
+                                   {},
+                                   {"After CompleteUninstall::Run(): product info: count=0"}},
+                      HandBackCase{"OtherProductButWardenMissing",
+                                   {L"1060001", L"1000001"},
+                                   true,
+                                   false,
+                                   {},
+                                   {L"1000001"},
+                                   {"warden not existed:", "WardenWriteUpdateFlag(false) false"}}),
+    [](const ::testing::TestParamInfo<HandBackCase>& info) { return info.param.name; });
 
 }  // namespace

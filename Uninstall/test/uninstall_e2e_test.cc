@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "dialog_driver.h"
 #include "tern_test/process.h"
 #include "tern_test/scoped_temp_dir.h"
+#include "uninstall_log.h"
 
 namespace {
 
@@ -48,66 +48,9 @@ const char* const kFullRun[] = {"StartUninstall",
                                 "ClearUninstallTempDir",
                                 "ExitUninstall"};
 
-std::wstring LogFile() {
-  wchar_t appdata[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appdata);
-  return std::wstring(appdata) + L"\\Corvane\\Logs\\pelican_uninstall.log";
-}
-
 std::wstring Peer(const wchar_t* variant, const wchar_t* image) {
   return tern_test::ExeDir() + L"\\peers\\" + variant + L"\\" + image;
 }
-
-// The log lines that one process appended after construction, without their prefix.
-class LogReader {
- public:
-  LogReader() : start_(tern_test::ReadFileBytes(LogFile()).size()) {}
-
-  std::vector<std::string> MessagesOf(DWORD pid) const {
-    std::string text = tern_test::ReadFileBytes(LogFile());
-    std::istringstream lines(text.size() > start_ ? text.substr(start_) : std::string());
-    const std::string prefix = "[" + std::to_string(pid) + ":";
-    std::vector<std::string> messages;
-    for (std::string line; std::getline(lines, line);) {
-      size_t end = line.find("] ");
-      if (line.compare(0, prefix.size(), prefix) == 0 && end != std::string::npos)
-        messages.push_back(line.substr(end + 2));
-    }
-    return messages;
-  }
-
-  // Names from "Start runtime object <name> (class ...)", in log order.
-  std::vector<std::string> StartedObjects(DWORD pid) const {
-    std::vector<std::string> names;
-    const std::string marker = "Start runtime object ";
-    for (const std::string& message : MessagesOf(pid)) {
-      if (message.compare(0, marker.size(), marker) == 0)
-        names.push_back(message.substr(marker.size(), message.find(" (") - marker.size()));
-    }
-    return names;
-  }
-
-  // Whole lines of process `pid`, prefix included.
-  std::vector<std::string> LinesOf(DWORD pid) const {
-    std::string text = tern_test::ReadFileBytes(LogFile());
-    std::istringstream lines(text.size() > start_ ? text.substr(start_) : std::string());
-    const std::string prefix = "[" + std::to_string(pid) + ":";
-    std::vector<std::string> out;
-    for (std::string line; std::getline(lines, line);) {
-      if (line.compare(0, prefix.size(), prefix) == 0)
-        out.push_back(line);
-    }
-    return out;
-  }
-
-  bool Has(DWORD pid, const std::string& message) const {
-    auto messages = MessagesOf(pid);
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
-  }
-
- private:
-  size_t start_;
-};
 
 // HKLM\SOFTWARE\Corvane\Tern of the test prefix, removed before and after each test.
 class ClientKey {
@@ -172,7 +115,7 @@ class UninstallE2ETest : public ::testing::Test {
   tern_test::ScopedTempDir program_dir_;
   int copies_ = 0;
   ClientKey client_key_;
-  LogReader log_;
+  uninstall_test::UninstallLog log_;
 };
 
 // No installation recorded: the not-needed branch runs and ends in ExitUninstall.

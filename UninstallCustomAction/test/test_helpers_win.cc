@@ -1,5 +1,7 @@
 #include "test_helpers_win.h"
 
+#include <shlwapi.h>
+
 #include "tern_test/process.h"
 
 namespace finish_test {
@@ -60,6 +62,35 @@ bool SetString(HKEY root,
                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
   return result == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+namespace {
+const wchar_t kPinClsidKey[] = L"CLSID\\{A2A9545D-A0C2-42B4-9708-A0B2BADD77C8}";
+}
+
+ScopedPinList::ScopedPinList() {
+  record_ = dir_.Join(L"pins.txt");
+  SetEnvironmentVariableW(L"TERN_PIN_LIST_RECORD", record_.c_str());
+  std::wstring server = std::wstring(kPinClsidKey) + L"\\InprocServer32";
+  ok_ = SetString(HKEY_CLASSES_ROOT, server, nullptr, tern_test::ExeDir() + L"\\pin_list.dll") &&
+        SetString(HKEY_CLASSES_ROOT, server, L"ThreadingModel", L"Apartment");
+}
+
+ScopedPinList::~ScopedPinList() {
+  SHDeleteKeyW(HKEY_CLASSES_ROOT, kPinClsidKey);
+  SetEnvironmentVariableW(L"TERN_PIN_LIST_RECORD", nullptr);
+}
+
+std::vector<std::wstring> ScopedPinList::Removed() const {
+  return Lines(ReadUtf16File(record_));
 }
 
 }  // namespace finish_test

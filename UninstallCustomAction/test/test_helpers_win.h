@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "tern_test/scoped_temp_dir.h"
 
 namespace finish_test {
 
@@ -20,5 +23,25 @@ bool SetString(HKEY root,
                const std::wstring& value,
                REGSAM view = 0,
                DWORD type = REG_SZ);
+
+// Splits UTF-16 text into its lines (each ended by a line feed).
+std::vector<std::wstring> Lines(const std::wstring& text);
+
+// The pin list stand-in registered under the start-menu pin list's class id, recording the
+// items asked to be removed (also by programs this process starts) in a scratch file.
+class ScopedPinList {
+ public:
+  ScopedPinList();
+  ~ScopedPinList();
+  ScopedPinList(const ScopedPinList&) = delete;
+  ScopedPinList& operator=(const ScopedPinList&) = delete;
+  bool ok() const { return ok_; }
+  std::vector<std::wstring> Removed() const;
+
+ private:
+  tern_test::ScopedTempDir dir_;
+  std::wstring record_;
+  bool ok_ = false;
+};
 
 }  // namespace finish_test

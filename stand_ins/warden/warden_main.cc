@@ -4,7 +4,9 @@
 // each line
 // "<text>=<exit code>" or "<text>=hang" applies when the switches contain <text> ("*" matches
 // any); the first matching line wins, no match exits 0. A hanging run waits until it is
-// terminated. The version data file WardenVi.dat is the test's to place.
+// terminated. Like the component, "/utwardencore" stops and deletes the WardenCore service and
+// "/irwardencore" starts it again where it is still installed. The version data file
+// WardenVi.dat is the test's to place.
 #include <windows.h>
 
 #include <cstdlib>
@@ -42,6 +44,45 @@ std::string Switches() {
   return Narrow(line);
 }
 
+// The core service part of a command, done through the real service control manager.
+void ActOnCoreService(const std::string& switches) {
+  bool uninstall = switches.find("/utwardencore") != std::string::npos;
+  bool install = switches.find("/irwardencore") != std::string::npos;
+  if (!uninstall && !install)
+    return;
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  SC_HANDLE service = manager ? OpenServiceW(manager, L"WardenCore", SERVICE_ALL_ACCESS) : nullptr;
+  if (service && uninstall) {
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    DeleteService(service);
+  } else if (service) {
+    StartServiceW(service, 0, nullptr);
+  }
+  if (service)
+    CloseServiceHandle(service);
+  if (manager)
+    CloseServiceHandle(manager);
+}
+
+// The exit code the behaviour file gives these switches; hangs where it says so.
+int ExitCodeFor(const std::wstring& folder, const std::string& switches) {
+  std::ifstream behaviour((folder + L"\\warden_behaviour.txt").c_str());
+  for (std::string line; std::getline(behaviour, line);) {
+    size_t equals = line.rfind('=');
+    if (equals == std::string::npos)
+      continue;
+    std::string text = line.substr(0, equals), action = line.substr(equals + 1);
+    if (text != "*" && switches.find(text) == std::string::npos)
+      continue;
+    if (action == "hang") {
+      Sleep(INFINITE);
+    }
+    return static_cast<int>(strtoul(action.c_str(), nullptr, 10));
+  }
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
@@ -62,18 +103,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
     ReleaseMutex(lock);
     CloseHandle(lock);
   }
-  std::ifstream behaviour((folder + L"\\warden_behaviour.txt").c_str());
-  for (std::string line; std::getline(behaviour, line);) {
-    size_t equals = line.rfind('=');
-    if (equals == std::string::npos)
-      continue;
-    std::string text = line.substr(0, equals), action = line.substr(equals + 1);
-    if (text != "*" && switches.find(text) == std::string::npos)
-      continue;
-    if (action == "hang") {
-      Sleep(INFINITE);
-    }
-    return static_cast<int>(strtoul(action.c_str(), nullptr, 10));
-  }
-  return 0;
+  int code = ExitCodeFor(folder, switches);
+  ActOnCoreService(switches);
+  return code;
 }

@@ -59,69 +59,6 @@ void CreateKey(HKEY root, const std::wstring& subkey) {
                   nullptr);
 }
 
-// The WardenCore stand-in registered and started with the real service control manager.
-class ScopedWardenCoreService {
- public:
-  explicit ScopedWardenCoreService(bool ignore_stop) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (!manager)
-      return;
-    std::wstring binary =
-        tern_test::QuoteArg(tern_test::ExeDir() + L"\\warden_core_service_stand_in.exe") +
-        (ignore_stop ? L" --ignore-stop" : L"");
-    SC_HANDLE service =
-        CreateServiceW(manager, L"WardenCore", L"WardenCore", SERVICE_ALL_ACCESS,
-                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
-                       binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (service && StartServiceW(service, 0, nullptr)) {
-      SERVICE_STATUS status = {};
-      // A fresh prefix on a busy machine can take many seconds to start a service process.
-      for (int i = 0; i < 1200 && !running_; ++i) {
-        running_ = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
-        if (!running_)
-          Sleep(25);
-      }
-    }
-    if (service)
-      CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-  }
-  // Lets an ignoring service end and waits until the manager has forgotten it.
-  ~ScopedWardenCoreService() {
-    HANDLE quit = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\WardenCoreStandInQuit");
-    if (quit) {
-      SetEvent(quit);
-      CloseHandle(quit);
-    }
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    for (int i = 0; manager && i < 200; ++i) {
-      SC_HANDLE service = OpenServiceW(manager, L"WardenCore", SERVICE_ALL_ACCESS);
-      if (!service)
-        break;
-      DeleteService(service);
-      CloseServiceHandle(service);
-      Sleep(25);
-    }
-    if (manager)
-      CloseServiceHandle(manager);
-  }
-  bool running() const { return running_; }
-
- private:
-  bool running_ = false;
-};
-
-bool ServiceExists() {
-  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service =
-      manager ? OpenServiceW(manager, L"WardenCore", SERVICE_QUERY_STATUS) : nullptr;
-  if (service)
-    CloseServiceHandle(service);
-  if (manager)
-    CloseServiceHandle(manager);
-  return service != nullptr;
-}
-
 struct ComponentFiles {
   std::wstring install, common, common_data, roaming, drivers;
   std::vector<std::wstring> files;
@@ -222,7 +159,7 @@ TEST(DeleteWardenFiles, LastProductStopsTheServiceAndRemovesTheComponent64) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER,
                          L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Stats\\"
                          L"{DDD362CF-523B-4BC9-8FDC-58F93B6BC945}"));
-  EXPECT_FALSE(ServiceExists());
+  EXPECT_FALSE(WardenCoreServiceExists());
   EXPECT_EQ((Lines{"/3 /utwardencore", "/3 /qd unload"}), warden.Calls());
   Lines lines = log.Messages();
   for (const char* line :

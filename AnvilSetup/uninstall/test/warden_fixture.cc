@@ -75,3 +75,57 @@ std::vector<std::wstring> WardenFixture::Products() const {
     names.emplace_back(name, length);
   }
 }
+
+ScopedWardenCoreService::ScopedWardenCoreService(bool ignore_stop) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (!manager)
+    return;
+  std::wstring binary =
+      tern_test::QuoteArg(tern_test::ExeDir() + L"\\warden_core_service_stand_in.exe") +
+      (ignore_stop ? L" --ignore-stop" : L"");
+  SC_HANDLE service =
+      CreateServiceW(manager, L"WardenCore", L"WardenCore", SERVICE_ALL_ACCESS,
+                     SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+                     binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (service && StartServiceW(service, 0, nullptr)) {
+    SERVICE_STATUS status = {};
+    // A fresh prefix on a busy machine can take many seconds to start a service process.
+    for (int i = 0; i < 1200 && !running_; ++i) {
+      running_ = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+      if (!running_)
+        Sleep(25);
+    }
+  }
+  if (service)
+    CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+ScopedWardenCoreService::~ScopedWardenCoreService() {
+  HANDLE quit = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\WardenCoreStandInQuit");
+  if (quit) {
+    SetEvent(quit);
+    CloseHandle(quit);
+  }
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  for (int i = 0; manager && i < 200; ++i) {
+    SC_HANDLE service = OpenServiceW(manager, L"WardenCore", SERVICE_ALL_ACCESS);
+    if (!service)
+      break;
+    DeleteService(service);
+    CloseServiceHandle(service);
+    Sleep(25);
+  }
+  if (manager)
+    CloseServiceHandle(manager);
+}
+
+bool WardenCoreServiceExists() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service =
+      manager ? OpenServiceW(manager, L"WardenCore", SERVICE_QUERY_STATUS) : nullptr;
+  if (service)
+    CloseServiceHandle(service);
+  if (manager)
+    CloseServiceHandle(manager);
+  return service != nullptr;
+}

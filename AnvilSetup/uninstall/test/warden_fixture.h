@@ -31,3 +31,19 @@ class WardenFixture {
   std::wstring warden_path_;
   bool created_service_key_ = false;
 };
+
+// The WardenCore stand-in registered and started with the real service control manager;
+// with `ignore_stop` it stays running through a stop request, as a hung service would.
+class ScopedWardenCoreService {
+ public:
+  explicit ScopedWardenCoreService(bool ignore_stop);
+  // Lets an ignoring service end and waits until the manager has forgotten it.
+  ~ScopedWardenCoreService();
+  bool running() const { return running_; }
+
+ private:
+  bool running_ = false;
+};
+
+// Whether the service control manager still knows WardenCore.
+bool WardenCoreServiceExists();

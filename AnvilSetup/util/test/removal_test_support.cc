@@ -12,6 +12,7 @@ namespace removal_test {
 namespace {
 
 const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
 const wchar_t kFirewallServer[] =
     L"Software\\Classes\\CLSID\\{304CE942-6E39-40D8-943A-B913C40C9CD4}\\InprocServer32";
 
@@ -53,6 +54,37 @@ std::wstring StripPrefix(std::wstring path) {
 }
 
 }  // namespace
+
+ScopedPendingRenames::ScopedPendingRenames() {
+  base::ScopedHKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ | KEY_SET_VALUE,
+                    key.Receive()) != ERROR_SUCCESS) {
+    return;
+  }
+  DWORD size = 0;
+  if (RegQueryValueExW(key.Get(), kPendingValue, nullptr, nullptr, nullptr, &size) ==
+      ERROR_SUCCESS) {
+    saved_.resize(size);
+    had_value_ = RegQueryValueExW(key.Get(), kPendingValue, nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(&saved_[0]), &size) == ERROR_SUCCESS;
+    saved_.resize(size);
+  }
+  RegDeleteValueW(key.Get(), kPendingValue);
+}
+
+ScopedPendingRenames::~ScopedPendingRenames() {
+  base::ScopedHKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  if (had_value_) {
+    RegSetValueExW(key.Get(), kPendingValue, 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(saved_.data()), static_cast<DWORD>(saved_.size()));
+  } else {
+    RegDeleteValueW(key.Get(), kPendingValue);
+  }
+}
 
 std::string Utf8(const std::wstring& text) {
   return base::WideToUTF8(text);

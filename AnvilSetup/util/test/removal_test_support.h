@@ -27,6 +27,20 @@ std::vector<std::pair<std::wstring, std::wstring>> PendingRenames();
 // Drops every pending operation whose source lies under `folder`.
 void ForgetPendingUnder(const std::wstring& folder);
 
+// Empties the pending renames for the object's lifetime and puts the saved list back after,
+// so each test sees only what it registered itself.
+class ScopedPendingRenames {
+ public:
+  ScopedPendingRenames();
+  ~ScopedPendingRenames();
+  ScopedPendingRenames(const ScopedPendingRenames&) = delete;
+  ScopedPendingRenames& operator=(const ScopedPendingRenames&) = delete;
+
+ private:
+  std::string saved_;
+  bool had_value_ = false;
+};
+
 // A file kept open by a helper process without delete sharing (delete and rename fail with 32).
 class LockedFile {
  public:

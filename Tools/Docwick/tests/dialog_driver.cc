@@ -98,48 +98,6 @@ bool ClickListRow(HWND list, int row) {
   return true;
 }
 
-bool CaptureWindow(HWND hwnd, int* width, int* height, std::vector<BYTE>* bgra) {
-  RedrawWindow(hwnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  SendMessageW(hwnd, WM_NULL, 0, 0);
-  // The client area: without a window manager the frame is not drawn on Xvfb.
-  RECT r;
-  if (!GetClientRect(hwnd, &r))
-    return false;
-  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  *width = r.right - r.left;
-  *height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = *width;
-  info.bmiHeader.biHeight = -*height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
-  if (memory && dib) {
-    HGDIOBJ old = SelectObject(memory, dib);
-    ok = BitBlt(memory, 0, 0, *width, *height, screen, r.left, r.top, SRCCOPY) != FALSE;
-    GdiFlush();
-    if (ok) {
-      const BYTE* p = static_cast<const BYTE*>(bits);
-      bgra->assign(p, p + size_t(*width) * *height * 4);
-      for (size_t i = 3; i < bgra->size(); i += 4)
-        (*bgra)[i] = 0xFF;
-    }
-    SelectObject(memory, old);
-  }
-  if (dib)
-    DeleteObject(dib);
-  if (memory)
-    DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
-
 CDialogDriver::CDialogDriver(const std::wstring& window_name, Script script) {
   m_thread = std::thread([this, window_name, script] {
     // Scripts may save pictures through WIC.

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "tern_test/screenshot.h"
+
 namespace docwick_test {
 
 // The name a UI framework window carries in its "LatticeName" property; empty when none.
@@ -22,8 +24,7 @@ bool WaitForWindowGone(HWND hwnd, DWORD timeout_ms = 10000);
 std::wstring WindowText(HWND hwnd);
 // Clicks row `row` of a list view with a left button press and release in its middle.
 bool ClickListRow(HWND list, int row);
-// The client area's pixels as on screen (straight BGRA, opaque), after a synchronous repaint.
-bool CaptureWindow(HWND hwnd, int* width, int* height, std::vector<BYTE>* bgra);
+using tern_test::CaptureWindow;
 
 // Runs `script` on its own thread once the named top-level window is visible. The script
 // returns with the window closed (or closes it); a window that never shows is a failure.

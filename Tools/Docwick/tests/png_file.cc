@@ -1,54 +1,10 @@
 #include "png_file.h"
 
-#include <wincodec.h>
-
 #include <math.h>
 
 #include "tern_test/process.h"
-#include "windows/lattice_ptr.h"
 
 namespace docwick_test {
-
-using docwick::CLatticePtr;
-
-HRESULT SavePng(const std::wstring& path, int width, int height, const std::vector<BYTE>& bgra) {
-  if (width <= 0 || height <= 0 || bgra.size() < size_t(width) * height * 4)
-    return E_INVALIDARG;
-  CLatticePtr<IWICImagingFactory> factory;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, factory.ReceiveVoid());
-  CLatticePtr<IWICStream> stream;
-  if (SUCCEEDED(hr))
-    hr = factory->CreateStream(stream.Receive());
-  if (SUCCEEDED(hr))
-    hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-  CLatticePtr<IWICBitmapEncoder> encoder;
-  if (SUCCEEDED(hr))
-    hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Receive());
-  if (SUCCEEDED(hr))
-    hr = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache);
-  CLatticePtr<IWICBitmapFrameEncode> frame;
-  if (SUCCEEDED(hr))
-    hr = encoder->CreateNewFrame(frame.Receive(), nullptr);
-  if (SUCCEEDED(hr))
-    hr = frame->Initialize(nullptr);
-  if (SUCCEEDED(hr))
-    hr = frame->SetSize(width, height);
-  WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-  if (SUCCEEDED(hr))
-    hr = frame->SetPixelFormat(&format);
-  if (SUCCEEDED(hr) && !IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA))
-    hr = E_NOTIMPL;
-  if (SUCCEEDED(hr)) {
-    hr = frame->WritePixels(height, width * 4, static_cast<UINT>(width * height * 4),
-                            const_cast<BYTE*>(bgra.data()));
-  }
-  if (SUCCEEDED(hr))
-    hr = frame->Commit();
-  if (SUCCEEDED(hr))
-    hr = encoder->Commit();
-  return hr;
-}
 
 bool SaveBmp(const std::wstring& path, int width, int height, const std::vector<BYTE>& bgra) {
   int row = (width * 3 + 3) & ~3;

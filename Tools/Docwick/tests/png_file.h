@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tern_test/screenshot.h"
+
 namespace docwick_test {
 
-// `bgra` holds straight (not premultiplied) BGRA rows, top-down, width * 4 bytes each.
-HRESULT SavePng(const std::wstring& path, int width, int height, const std::vector<BYTE>& bgra);
+using tern_test::SavePng;
 // A 24-bit BMP of the colour channels.
 bool SaveBmp(const std::wstring& path, int width, int height, const std::vector<BYTE>& bgra);
 

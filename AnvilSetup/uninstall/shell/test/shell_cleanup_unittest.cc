@@ -28,7 +28,6 @@ namespace {
 const wchar_t kMuiCache7[] =
     L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
 const wchar_t kMuiCacheXp[] = L"Software\\Microsoft\\Windows\\ShellNoRoam\\MuiCache";
-const wchar_t kPinClsidKey[] = L"CLSID\\{A2A9545D-A0C2-42B4-9708-A0B2BADD77C8}";
 
 std::wstring Folder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -52,38 +51,6 @@ bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
   shell_link->Release();
   return ok;
 }
-
-std::vector<std::wstring> Lines(const std::wstring& text) {
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  return lines;
-}
-
-// Registers the pin list stand-in and points its record at a scratch file.
-class ScopedPinList {
- public:
-  ScopedPinList() {
-    record_ = dir_.Join(L"pins.txt");
-    SetEnvironmentVariableW(L"TERN_PIN_LIST_RECORD", record_.c_str());
-    std::wstring server = std::wstring(kPinClsidKey) + L"\\InprocServer32";
-    ok_ = finish_test::SetString(HKEY_CLASSES_ROOT, server, nullptr,
-                                 tern_test::ExeDir() + L"\\pin_list.dll") &&
-          finish_test::SetString(HKEY_CLASSES_ROOT, server, L"ThreadingModel", L"Apartment");
-  }
-  ~ScopedPinList() {
-    SHDeleteKeyW(HKEY_CLASSES_ROOT, kPinClsidKey);
-    SetEnvironmentVariableW(L"TERN_PIN_LIST_RECORD", nullptr);
-  }
-  bool ok() const { return ok_; }
-  std::vector<std::wstring> Removed() const { return Lines(finish_test::ReadUtf16File(record_)); }
-
- private:
-  tern_test::ScopedTempDir dir_;
-  std::wstring record_;
-  bool ok_ = false;
-};
 
 // An installed client, a sibling folder and another program, with shortcuts pinned to the
 // taskbar and the start menu and the program-menu shortcut; all removed afterwards.
@@ -145,7 +112,7 @@ class ComApartment {
 TEST(TaskbarUnpinShortLinkTest, UnpinsOnlyShortcutsIntoTheInstallation) {
   base::ShadowingAtExitManager at_exit;
   ComApartment com;
-  ScopedPinList pin_list;
+  finish_test::ScopedPinList pin_list;
   ASSERT_TRUE(pin_list.ok());
   PinnedShortcuts shortcuts;
   ASSERT_TRUE(shortcuts.ok());
@@ -162,7 +129,7 @@ TEST(TaskbarUnpinShortLinkTest, UnpinsOnlyShortcutsIntoTheInstallation) {
 TEST(TaskbarUnpinShortLinkTest, NoInstallationKnownUnpinsOnlyTheMenuShortcut) {
   base::ShadowingAtExitManager at_exit;
   ComApartment com;
-  ScopedPinList pin_list;
+  finish_test::ScopedPinList pin_list;
   ASSERT_TRUE(pin_list.ok());
   PinnedShortcuts shortcuts;
   ASSERT_TRUE(shortcuts.ok());
@@ -245,7 +212,7 @@ TEST(FixTaskbarTest, MissingKeyIsLogged) {
 // folders are left alone and the older MuiCache key is cleaned.
 TEST(ShellCleanupOnXpTest, NoUnpinningAndShellNoRoamMuiCache) {
   ComApartment com;
-  ScopedPinList pin_list;
+  finish_test::ScopedPinList pin_list;
   ASSERT_TRUE(pin_list.ok());
   PinnedShortcuts shortcuts;
   ASSERT_TRUE(shortcuts.ok());
