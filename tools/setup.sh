@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils
   googletest libtinyxml2-dev libjsoncpp-dev
-  osslsigncode openssl iproute2 util-linux dpkg-dev python3
+  osslsigncode openssl iproute2 util-linux dpkg-dev python3 fonts-wqy-microhei
 )
 
 missing=()

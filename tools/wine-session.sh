@@ -62,6 +62,16 @@ wine_session_start() {
     "$TERN_WINE" wineboot.exe -s >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
   fi
+  # The messages are Chinese: link the dialog fonts to a CJK font of the host, so that boxes
+  # and screenshots show the text instead of empty squares.
+  local cjk=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+  if [ -f "$cjk" ] && ! grep -q '^"Tahoma"=str(7):"wqy-microhei' "$WINEPREFIX/system.reg"; then
+    local font
+    for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+      "$TERN_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$font" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+    done
+  fi
   # A server that already runs for this prefix (an outer session) is kept.
   wineserver -p 2>/dev/null || true
   # One warm-up start so the first test does not pay for wine's start-up.

@@ -77,6 +77,9 @@ std::vector<std::wstring> WardenFixture::Products() const {
 }
 
 ScopedWardenCoreService::ScopedWardenCoreService(bool ignore_stop) {
+  // One registered by an earlier test may still be on its way out.
+  for (int i = 0; i < 1200 && WardenCoreServiceExists(); ++i)
+    Sleep(25);
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
   if (!manager)
     return;
@@ -107,7 +110,7 @@ ScopedWardenCoreService::~ScopedWardenCoreService() {
     CloseHandle(quit);
   }
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  for (int i = 0; manager && i < 200; ++i) {
+  for (int i = 0; manager && i < 1200; ++i) {
     SC_HANDLE service = OpenServiceW(manager, L"WardenCore", SERVICE_ALL_ACCESS);
     if (!service)
       break;
