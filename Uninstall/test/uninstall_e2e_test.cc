@@ -14,6 +14,7 @@
 
 #include "base/scoped_handle_win.h"
 #include "dialog_driver.h"
+#include "removal_test_support.h"
 #include "tern_test/process.h"
 #include "tern_test/scoped_temp_dir.h"
 #include "uninstall_log.h"
@@ -84,6 +85,7 @@ class UninstallE2ETest : public ::testing::Test {
   bool StartUninstaller(tern_test::ScopedProcess* process, const wchar_t* exe = L"Uninstall.exe") {
     std::wstring folder = program_dir_.Join(std::to_wstring(++copies_));
     std::wstring copy = folder + L"\\" + exe;
+    last_copy_ = copy;
     return CreateDirectoryW(folder.c_str(), nullptr) &&
            CopyFileW((tern_test::ExeDir() + L"\\" + exe).c_str(), copy.c_str(), FALSE) &&
            process->Start(copy, L"");
@@ -113,6 +115,7 @@ class UninstallE2ETest : public ::testing::Test {
   }
 
   tern_test::ScopedTempDir program_dir_;
+  std::wstring last_copy_;
   int copies_ = 0;
   ClientKey client_key_;
   uninstall_test::UninstallLog log_;
@@ -120,6 +123,7 @@ class UninstallE2ETest : public ::testing::Test {
 
 // No installation recorded: the not-needed branch runs and ends in ExitUninstall.
 TEST_F(UninstallE2ETest, ConfirmedWithoutInstallationEndsThroughTheNotNeededBranch) {
+  removal_test::ScopedPendingRenames pending;
   tern_test::ScopedProcess uninstaller;
   ASSERT_TRUE(StartUninstaller(&uninstaller));
   Confirm(uninstaller, IDYES);
@@ -131,6 +135,10 @@ TEST_F(UninstallE2ETest, ConfirmedWithoutInstallationEndsThroughTheNotNeededBran
       log_.StartedObjects(uninstaller.pid()));
   EXPECT_TRUE(
       log_.Has(uninstaller.pid(), "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009 open fail"));
+  // No folder of removed files was made: the uninstaller is scheduled where it is.
+  std::vector<std::wstring> deletes = removal_test::PendingDeletes();
+  ASSERT_EQ(1u, deletes.size());
+  EXPECT_EQ(0, _wcsicmp(last_copy_.c_str(), deletes[0].c_str()));
 }
 
 // An installation with its description: every object of the graph starts once, the
