@@ -26,14 +26,24 @@ wine_session_start "$root/build/wineprefix"
 
 # Programs run from the 32-bit build where this machine can start 32-bit code.
 bin="$root/build/win64/bin"
-run() { "$TERN_WINE" "$@"; }
+wine_cmd=("$TERN_WINE")
 if wine_can_run_32bit; then
   bin="$root/build/win32/bin"
-  run() { wine "$@"; }
+  wine_cmd=(wine)
 fi
+run() { "${wine_cmd[@]}" "$@"; }
 echo "== demo programs from $bin"
 
 section() { printf '\n==== %s\n' "$1"; }
+status=0
+
+section "Uninstall: the last product removed from a simulated installation"
+# The result report goes to the stand-in statistics server: the report's host name is mapped
+# to 127.0.0.1 in a mount namespace of the demo's own.
+(cd "$bin" && unshare -m -- sh -c 'mount --bind "$1" /etc/hosts && shift && exec "$@"' sh \
+  "$(dirname "$bin")/Uninstall/test/hosts" "${wine_cmd[@]}" uninstall_demo.exe 2>/dev/null) ||
+  status=1
+ls "$bin"/uninstall_screenshots/*.png 2>/dev/null | sed 's/^/   screenshot: /'
 
 section "Docwick: a document previewed through a running client"
 (cd "$bin" && run docwick_demo.exe)
@@ -55,3 +65,5 @@ ext="$root/build/win64/bin/DocwickExt64.dll"
 section "TernApp: a mini-app drawn by the host and presented to a stand-in client"
 (cd "$bin" && run ternapp_client.exe TernApp.exe ternapp_demo_app.txt ternapp_demo.png) &&
   echo "   last frame: $bin/ternapp_demo.png"
+
+exit $status

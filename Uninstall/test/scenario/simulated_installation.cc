@@ -491,10 +491,9 @@ bool SimulatedInstallation::LayDownCompanions() {
       return Fail("cannot copy the companion uninstaller");
     std::wstring record = exe + L".started";
     companions_.push_back(exe);
-    items_.push_back({Group::kCompanion,
-                      "companion " + removal_test::Utf8(exe) + " not yet started with " + args,
-                      [record] { return finish_test::ReadUtf16File(record).empty(); },
-                      std::wstring()});
+    items_.push_back(
+        {Group::kCompanion, "companion " + removal_test::Utf8(exe) + " awaiting \"" + args + "\"",
+         [record] { return finish_test::ReadUtf16File(record).empty(); }, std::wstring()});
     return true;
   };
   const std::wstring plume = program_files_ + L"\\Corvane\\Plume";
