@@ -114,6 +114,8 @@ class UninstallE2ETest : public ::testing::Test {
     return code;
   }
 
+  // Each run schedules its copy for deletion at restart: the prefix's list is put back after.
+  removal_test::ScopedPendingRenames pending_;
   tern_test::ScopedTempDir program_dir_;
   std::wstring last_copy_;
   int copies_ = 0;
@@ -123,7 +125,6 @@ class UninstallE2ETest : public ::testing::Test {
 
 // No installation recorded: the not-needed branch runs and ends in ExitUninstall.
 TEST_F(UninstallE2ETest, ConfirmedWithoutInstallationEndsThroughTheNotNeededBranch) {
-  removal_test::ScopedPendingRenames pending;
   tern_test::ScopedProcess uninstaller;
   ASSERT_TRUE(StartUninstaller(&uninstaller));
   Confirm(uninstaller, IDYES);

@@ -36,12 +36,23 @@ ClientPeer::ClientPeer(const std::wstring& options) {
     return;
   std::wstring args = options + L" --ready=" + event_name + L" --record=" +
                       tern_test::QuoteArg(m_dir.Join(L"calls.jsonl"));
-  if (m_process.Start(tern_test::ExeDir() + L"\\TernClientStub.exe", args)) {
+  if (!m_process.Start(tern_test::ExeDir() + L"\\TernClientStub.exe", args)) {
+    m_error = "TernClientStub.exe did not start: " + std::to_string(GetLastError());
+  } else {
     HANDLE waits[2] = {ready, m_process.handle()};
-    if (WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0) {
+    DWORD waited = WaitForMultipleObjects(2, waits, FALSE, 20000);
+    if (waited == WAIT_OBJECT_0) {
       FindData data = {m_process.pid(), nullptr};
       EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&data));
       m_hwnd = data.found;
+      if (!m_hwnd)
+        m_error = "ready, but no window of process " + std::to_string(m_process.pid());
+    } else if (waited == WAIT_OBJECT_0 + 1) {
+      DWORD code = 0;
+      GetExitCodeProcess(m_process.handle(), &code);
+      m_error = "TernClientStub.exe ended before it was ready, exit code " + std::to_string(code);
+    } else {
+      m_error = "TernClientStub.exe not ready within 20 s";
     }
   }
   CloseHandle(ready);

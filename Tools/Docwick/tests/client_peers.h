@@ -20,6 +20,8 @@ class ClientPeer {
   explicit ClientPeer(const std::wstring& options);
   bool ok() const { return m_hwnd != nullptr; }
   HWND hwnd() const { return m_hwnd; }
+  // Why the peer is not ok: what its start or its window search ran into.
+  const std::string& error() const { return m_error; }
   // Every call the client received so far: {"id", "method", "params"}.
   std::vector<Json::Value> Calls() const;
 
@@ -27,6 +29,7 @@ class ClientPeer {
   tern_test::ScopedTempDir m_dir;
   tern_test::ScopedProcess m_process;
   HWND m_hwnd = nullptr;
+  std::string m_error;
 };
 
 // Writes `bytes` to a file in `dir` and returns its path.

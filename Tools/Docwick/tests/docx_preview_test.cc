@@ -246,7 +246,7 @@ TEST_F(DocxPreviewTest, LogListsFiftyClientsAndCountsAll) {
   for (int i = 0; i < 52; ++i) {
     clients.emplace_back(
         new ClientPeer(L"--uin=" + std::to_wstring(1000 + i) + L" --product=Tern --locked=1"));
-    ASSERT_TRUE(clients.back()->ok());
+    ASSERT_TRUE(clients.back()->ok()) << "client " << i << ": " << clients.back()->error();
   }
   ASSERT_TRUE(Start(MakeFile(L"many.docx", 1)));
   ExpectErrorBox(L"Tern is locked. Unlock it and try again.");
