@@ -15,39 +15,23 @@
 #include "base/scoped_handle_win.h"
 #include "dialog_driver.h"
 #include "removal_test_support.h"
+#include "scenario/uninstall_run.h"
 #include "tern_test/process.h"
 #include "tern_test/scoped_temp_dir.h"
 #include "uninstall_log.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"提示";
-const wchar_t kConfirmText[] = L"您确定要卸载此产品吗？";
+using uninstall_scenario::kConfirmText;
+using uninstall_scenario::kFinalCaption;
+using uninstall_scenario::kFinalText;
+using uninstall_test::kUninstallBranch;
+
+const wchar_t* const kCaption = uninstall_scenario::kConfirmCaption;
 const wchar_t kAlreadyRunningText[] = L"已有安装程序正在运行，请稍后卸载。";
 const wchar_t kRunningCaption[] = L"Tern正在运行";
-const wchar_t kFinalCaption[] = L"Tern卸载";
-const wchar_t kFinalText[] = L"Tern已成功地从您的计算机移除。";
 const DWORD kBoxWait = 20000;
 const DWORD kExitWait = 30000;
-
-// The whole graph in the order its objects can start.
-const char* const kFullRun[] = {"StartUninstall",
-                                "CheckPelicanRunning",
-                                "GetUninstallEnvironment",
-                                "DisableWarden",
-                                "UnInstallWardenCore",
-                                "KillCorvaneProcess",
-                                "TaskbarUnpinShortLink",
-                                "DeleteWardenFiles",
-                                "UninstallPlume",
-                                "UninstallMiniDl",
-                                "DeleteFiles",
-                                "ClearInstallDir",
-                                "FixTaskbar",
-                                "UninstallUploadResult",
-                                "CompleteUninstall",
-                                "ClearUninstallTempDir",
-                                "ExitUninstall"};
 
 std::wstring Peer(const wchar_t* variant, const wchar_t* image) {
   return tern_test::ExeDir() + L"\\peers\\" + variant + L"\\" + image;
@@ -162,9 +146,9 @@ TEST_F(UninstallE2ETest, ConfirmedWithInstallationWalksTheWholeGraph) {
   EXPECT_EQ(0u, warden_code);
   auto started = log_.StartedObjects(uninstaller.pid());
   ASSERT_FALSE(started.empty());
-  for (const char* object : kFullRun)
+  for (const char* object : kUninstallBranch)
     EXPECT_EQ(1, std::count(started.begin(), started.end(), object)) << object;
-  EXPECT_EQ(std::size(kFullRun), started.size());
+  EXPECT_EQ(std::size(kUninstallBranch), started.size());
   EXPECT_EQ("ExitUninstall", started.back());
   // ClearInstallDir joins DeleteFiles and DeleteWardenFiles.
   auto at = [&started](const char* name) {
@@ -177,7 +161,7 @@ TEST_F(UninstallE2ETest, ConfirmedWithInstallationWalksTheWholeGraph) {
                           ":[0-9]+:[01][0-9][0-3][0-9]/[0-2][0-9][0-5][0-9][0-5][0-9]:[0-9]+:"
                           "(INFO|WARNING|ERROR):[a-z_]+\\.cc\\([0-9]+\\)\\] [^\r]+$");
   auto lines = log_.LinesOf(uninstaller.pid());
-  EXPECT_GE(lines.size(), std::size(kFullRun));
+  EXPECT_GE(lines.size(), std::size(kUninstallBranch));
   for (const std::string& line : lines)
     EXPECT_TRUE(std::regex_match(line, format)) << line;
 }

@@ -9,6 +9,24 @@
 
 namespace uninstall_test {
 
+const char* const kUninstallBranch[17] = {"StartUninstall",
+                                          "CheckPelicanRunning",
+                                          "GetUninstallEnvironment",
+                                          "DisableWarden",
+                                          "UnInstallWardenCore",
+                                          "KillCorvaneProcess",
+                                          "TaskbarUnpinShortLink",
+                                          "DeleteWardenFiles",
+                                          "UninstallPlume",
+                                          "UninstallMiniDl",
+                                          "DeleteFiles",
+                                          "ClearInstallDir",
+                                          "FixTaskbar",
+                                          "UninstallUploadResult",
+                                          "CompleteUninstall",
+                                          "ClearUninstallTempDir",
+                                          "ExitUninstall"};
+
 std::wstring UninstallLogFile() {
   wchar_t appdata[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appdata);

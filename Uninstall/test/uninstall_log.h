@@ -11,6 +11,9 @@ namespace uninstall_test {
 
 std::wstring UninstallLogFile();
 
+// The runtime objects of the uninstall branch of the shipped graph, in the order they can start.
+extern const char* const kUninstallBranch[17];
+
 class UninstallLog {
  public:
   UninstallLog();

@@ -26,24 +26,7 @@ using uninstall_scenario::State;
 
 const DWORD kBoxWait = 30000;
 
-// Every runtime object of the uninstall branch.
-const char* const kUninstallBranch[] = {"StartUninstall",
-                                        "CheckPelicanRunning",
-                                        "GetUninstallEnvironment",
-                                        "DisableWarden",
-                                        "UnInstallWardenCore",
-                                        "KillCorvaneProcess",
-                                        "TaskbarUnpinShortLink",
-                                        "DeleteWardenFiles",
-                                        "UninstallPlume",
-                                        "UninstallMiniDl",
-                                        "DeleteFiles",
-                                        "ClearInstallDir",
-                                        "FixTaskbar",
-                                        "UninstallUploadResult",
-                                        "CompleteUninstall",
-                                        "ClearUninstallTempDir",
-                                        "ExitUninstall"};
+using uninstall_test::kUninstallBranch;
 
 bool Contains(const std::vector<std::string>& list, const std::string& text) {
   return std::find(list.begin(), list.end(), text) != list.end();

@@ -1,5 +1,7 @@
 #include "test_helpers_win.h"
 
+#include <objbase.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "tern_test/process.h"
@@ -62,6 +64,23 @@ bool SetString(HKEY root,
                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
   return result == ERROR_SUCCESS;
+}
+
+bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
+  IShellLinkW* shell_link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&shell_link)))) {
+    return false;
+  }
+  IPersistFile* file = nullptr;
+  bool ok =
+      SUCCEEDED(shell_link->SetPath(target.c_str())) &&
+      SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Save(link.c_str(), TRUE));
+  if (file)
+    file->Release();
+  shell_link->Release();
+  return ok;
 }
 
 std::vector<std::wstring> Lines(const std::wstring& text) {

@@ -24,6 +24,9 @@ bool SetString(HKEY root,
                REGSAM view = 0,
                DWORD type = REG_SZ);
 
+// Saves a shell link at `link` pointing to `target`; COM must be initialised on this thread.
+bool MakeShortcut(const std::wstring& link, const std::wstring& target);
+
 // Splits UTF-16 text into its lines (each ended by a line feed).
 std::vector<std::wstring> Lines(const std::wstring& text);
 

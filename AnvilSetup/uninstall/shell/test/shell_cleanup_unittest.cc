@@ -35,23 +35,6 @@ std::wstring Folder(int csidl) {
   return path;
 }
 
-bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
-  IShellLinkW* shell_link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&shell_link)))) {
-    return false;
-  }
-  IPersistFile* file = nullptr;
-  bool ok =
-      SUCCEEDED(shell_link->SetPath(target.c_str())) &&
-      SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-      SUCCEEDED(file->Save(link.c_str(), TRUE));
-  if (file)
-    file->Release();
-  shell_link->Release();
-  return ok;
-}
-
 // An installed client, a sibling folder and another program, with shortcuts pinned to the
 // taskbar and the start menu and the program-menu shortcut; all removed afterwards.
 class PinnedShortcuts {
@@ -95,7 +78,7 @@ class PinnedShortcuts {
   static void Make(const std::wstring& dir) { CreateDirectoryW(dir.c_str(), nullptr); }
   bool Link(const std::wstring& link, const std::wstring& target) {
     links_.push_back(link);
-    return MakeShortcut(link, target);
+    return finish_test::MakeShortcut(link, target);
   }
   tern_test::ScopedTempDir root_;
   std::wstring install_, taskbar_, start_menu_, menu_folder_;
