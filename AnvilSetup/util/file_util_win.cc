@@ -9,22 +9,14 @@
 #include <ctime>
 
 #include "base/logging.h"
+#include "base/scoped_com_ptr_win.h"
+#include "util/firewall_manager_ids.h"
 
 namespace setup_util {
 
 namespace {
 
 const unsigned kMaxBackupNumber = 1u << 30;
-
-// Defined here rather than taken from a library: the firewall manager and its interface.
-const CLSID kClsidNetFwMgr = {0x304ce942,
-                              0x6e39,
-                              0x40d8,
-                              {0x94, 0x3a, 0xb9, 0x13, 0xc4, 0x0c, 0x9c, 0xd4}};
-const IID kIidNetFwMgr = {0xf7898af5,
-                          0xcac4,
-                          0x4632,
-                          {0xa2, 0xec, 0xda, 0x06, 0xe5, 0x11, 0x1a, 0xf2}};
 
 bool AnythingExists(const std::wstring& path) {
   WIN32_FIND_DATAW data;
@@ -39,21 +31,6 @@ std::wstring ParentFolder(const std::wstring& path) {
   size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
-
-template <typename T>
-class ComPtr {
- public:
-  ~ComPtr() {
-    if (ptr_)
-      ptr_->Release();
-  }
-  T** Receive() { return &ptr_; }
-  T* operator->() const { return ptr_; }
-  T* get() const { return ptr_; }
-
- private:
-  T* ptr_ = nullptr;
-};
 
 }  // namespace
 
@@ -168,10 +145,10 @@ void RemoveFirewallAuthorization(const std::wstring& program_path, const std::ws
   if (FAILED(init) && init != RPC_E_CHANGED_MODE)
     return;
   {
-    ComPtr<INetFwMgr> manager;
-    ComPtr<INetFwPolicy> policy;
-    ComPtr<INetFwProfile> profile;
-    ComPtr<INetFwAuthorizedApplications> applications;
+    base::ScopedComPtr<INetFwMgr> manager;
+    base::ScopedComPtr<INetFwPolicy> policy;
+    base::ScopedComPtr<INetFwProfile> profile;
+    base::ScopedComPtr<INetFwAuthorizedApplications> applications;
     if (SUCCEEDED(CoCreateInstance(kClsidNetFwMgr, nullptr, CLSCTX_INPROC_SERVER, kIidNetFwMgr,
                                    reinterpret_cast<void**>(manager.Receive()))) &&
         SUCCEEDED(manager->get_LocalPolicy(policy.Receive())) &&

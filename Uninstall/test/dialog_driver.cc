@@ -1,41 +1,22 @@
 #include "dialog_driver.h"
 
+#include "tern_test/window_search.h"
+
 namespace dialog_driver {
-
-namespace {
-
-struct Search {
-  DWORD pid;
-  const std::wstring* caption;
-  HWND not_this;
-  HWND found;
-};
-
-BOOL CALLBACK Visit(HWND window, LPARAM param) {
-  Search* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t class_name[16] = {};
-  GetClassNameW(window, class_name, 16);
-  wchar_t caption[256] = {};
-  GetWindowTextW(window, caption, 256);
-  if (pid == search->pid && window != search->not_this && IsWindowVisible(window) &&
-      std::wstring(class_name) == L"#32770" && *search->caption == caption) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
 
 HWND WaitForBox(DWORD pid, const std::wstring& caption, DWORD timeout_ms, HWND not_this) {
   const DWORD start = GetTickCount();
   for (;;) {
-    Search search = {pid, &caption, not_this, nullptr};
-    EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
-    if (search.found)
-      return search.found;
+    HWND found = tern_test::FindTopLevelWindow(pid, [&](HWND window) {
+      wchar_t class_name[16] = {};
+      GetClassNameW(window, class_name, 16);
+      wchar_t text[256] = {};
+      GetWindowTextW(window, text, 256);
+      return window != not_this && IsWindowVisible(window) &&
+             std::wstring(class_name) == L"#32770" && caption == text;
+    });
+    if (found)
+      return found;
     if (GetTickCount() - start > timeout_ms)
       return nullptr;
     Sleep(50);

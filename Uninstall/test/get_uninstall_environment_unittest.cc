@@ -114,6 +114,15 @@ Case Make(const char* name) {
   return c;
 }
 
+// The task refuses: NeedUnistall "false", the one line, no versions published.
+Case Refused(const char* name, const char* log) {
+  Case c = Make(name);
+  c.need = "false";
+  c.log = log;
+  c.report_version = nullptr;
+  return c;
+}
+
 std::vector<Case> Cases() {
   std::vector<Case> cases;
   cases.push_back(Make("Installed"));
@@ -130,36 +139,25 @@ std::vector<Case> Cases() {
     cases.push_back(c);
   }
   {
-    Case c = Make("KeyMissing");
+    Case c = Refused("KeyMissing", "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009 open fail");
     c.key = false;
-    c.need = "false";
-    c.log = "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009 open fail";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
-    Case c = Make("InstallValueMissing");
+    Case c = Refused("InstallValueMissing",
+                     "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009\\Install read fail");
     c.install = nullptr;
-    c.need = "false";
-    c.log = "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009\\Install read fail";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
-    Case c = Make("InstallEmpty");
+    Case c = Refused("InstallEmpty", "install path empty");
     c.install = L"";
-    c.need = "false";
-    c.log = "install path empty";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
-    Case c = Make("InstallFolderMissing");
+    Case c = Refused("InstallFolderMissing", "install path not exists");
     c.install_dir_exists = false;
     c.description = false;
-    c.need = "false";
-    c.log = "install path not exists";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
@@ -170,36 +168,26 @@ std::vector<Case> Cases() {
     cases.push_back(c);
   }
   {
-    Case c = Make("DescriptionMissingWithoutBackup");
+    Case c = Refused("DescriptionMissingWithoutBackup",
+                     "Uninstall.xml path not exists|Uninstall.xml backup path not exists");
     c.description = false;
-    c.need = "false";
-    c.log = "Uninstall.xml path not exists|Uninstall.xml backup path not exists";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
-    Case c = Make("DescriptionMissingAndVersionMissing");
+    Case c = Refused("DescriptionMissingAndVersionMissing", "Uninstall.xml path not exists");
     c.description = false;
     c.version = nullptr;
-    c.need = "false";
-    c.log = "Uninstall.xml path not exists";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
-    Case c = Make("VersionMissing");
+    Case c = Refused("VersionMissing",
+                     "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009\\version read fail");
     c.version = nullptr;
-    c.need = "false";
-    c.log = "HKEY_LOCAL_MACHIN\\SOFTWARE\\Corvane\\Pelican2009\\version read fail";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {
-    Case c = Make("VersionEmpty");
+    Case c = Refused("VersionEmpty", "version empty");
     c.version = L"";
-    c.need = "false";
-    c.log = "version empty";
-    c.report_version = nullptr;
     cases.push_back(c);
   }
   {

@@ -25,11 +25,11 @@ namespace {
 using uninstall_scenario::kConfirmText;
 using uninstall_scenario::kFinalCaption;
 using uninstall_scenario::kFinalText;
+using uninstall_scenario::kRunningCaption;
 using uninstall_test::kUninstallBranch;
 
 const wchar_t* const kCaption = uninstall_scenario::kConfirmCaption;
 const wchar_t kAlreadyRunningText[] = L"已有安装程序正在运行，请稍后卸载。";
-const wchar_t kRunningCaption[] = L"Tern正在运行";
 const DWORD kBoxWait = 20000;
 const DWORD kExitWait = 30000;
 

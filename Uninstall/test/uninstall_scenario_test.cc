@@ -213,7 +213,8 @@ TEST_F(UninstallScenarioTest, CancelLeavesEverything) {
     ASSERT_TRUE(box);
     dialog_driver::Press(box, at_running_client ? IDYES : IDNO);
     if (at_running_client) {
-      HWND running = dialog_driver::WaitForBox(uninstaller.pid(), L"Tern正在运行", kBoxWait);
+      HWND running = dialog_driver::WaitForBox(uninstaller.pid(),
+                                               uninstall_scenario::kRunningCaption, kBoxWait);
       ASSERT_TRUE(running);
       dialog_driver::Press(running, IDCANCEL);
     }

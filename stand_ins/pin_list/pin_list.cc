@@ -1,16 +1,20 @@
-// The start-menu pin list object {A2A9545D-A0C2-42B4-9708-A0B2BADD77C8}: RemoveFromList
-// appends the item's file-system path and a line feed (UTF-16) to the file named by the
-// environment variable TERN_PIN_LIST_RECORD of the loading process.
+// The start-menu pin list object {A2A9545D-A0C2-42B4-9708-A0B2BADD77C8}. The pins are the
+// shortcuts in the user's pinned folders ("...\Quick Launch\User Pinned\TaskBar" and
+// "...\StartMenu"), as the shell keeps them: RemoveFromList deletes the item's shortcut when it
+// is one of those, and appends the item's file-system path and a line feed (UTF-16) to the file
+// named by the environment variable TERN_PIN_LIST_RECORD of the loading process.
 #include <windows.h>
 
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <new>
 #include <string>
 
-// Interfaces with external linkage: in an anonymous namespace the compiler would devirtualise
-// calls on them.
+#include "uninstall/shell/start_menu_pin_list.h"
+
+// With external linkage: in an anonymous namespace the compiler would devirtualise calls on it.
 // IShellItem's slots up to GetDisplayName; declared here so the stand-in needs no newer
 // Windows headers.
 struct ShellItemSlots : public IUnknown {
@@ -18,21 +22,8 @@ struct ShellItemSlots : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetParent(void**) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetDisplayName(DWORD sigdn, LPWSTR* name) = 0;
 };
-// The pin list's interface: RemoveFromList follows the three IUnknown slots.
-struct PinnedListSlots : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE RemoveFromList(IUnknown* shell_item) = 0;
-};
 
 namespace {
-
-const CLSID kStartMenuPin = {0xa2a9545d,
-                             0xa0c2,
-                             0x42b4,
-                             {0x97, 0x08, 0xa0, 0xb2, 0xba, 0xdd, 0x77, 0xc8}};
-const IID kIStartMenuPinnedList = {0x4cd19ada,
-                                   0x25a5,
-                                   0x4a32,
-                                   {0xb3, 0xb7, 0x34, 0x7b, 0xee, 0x5b, 0xe3, 0x6b}};
 
 std::atomic<long> g_objects{0};
 
@@ -54,14 +45,34 @@ void Record(const std::wstring& line) {
   CloseHandle(file);
 }
 
-class PinList final : public PinnedListSlots {
+// Whether `path` is a shortcut directly in one of the user's pinned folders.
+bool IsPin(const std::wstring& path) {
+  wchar_t roaming[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming)))
+    return false;
+  const std::wstring pinned =
+      std::wstring(roaming) + L"\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\";
+  for (const wchar_t* folder : {L"TaskBar\\", L"StartMenu\\"}) {
+    std::wstring prefix = pinned + folder;
+    if (path.size() > prefix.size() &&
+        _wcsnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0 &&
+        path.find(L'\\', prefix.size()) == std::wstring::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Reference counting and QueryInterface for an object serving IUnknown and `Interface`.
+template <typename Interface>
+class ComObject : public Interface {
  public:
-  PinList() { ++g_objects; }
+  explicit ComObject(const IID& iid) : iid_(iid) { ++g_objects; }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out)
       return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIStartMenuPinnedList)) {
-      *out = this;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, iid_)) {
+      *out = static_cast<Interface*>(this);
       AddRef();
       return S_OK;
     }
@@ -75,6 +86,18 @@ class PinList final : public PinnedListSlots {
       delete this;
     return static_cast<ULONG>(left);
   }
+
+ protected:
+  virtual ~ComObject() { --g_objects; }
+
+ private:
+  const IID& iid_;
+  std::atomic<long> refs_{1};
+};
+
+class PinList final : public ComObject<IStartMenuPinnedListLocal> {
+ public:
+  PinList() : ComObject(kIStartMenuPinnedList) {}
   HRESULT STDMETHODCALLTYPE RemoveFromList(IUnknown* item) override {
     if (!item)
       return E_INVALIDARG;
@@ -83,37 +106,17 @@ class PinList final : public PinnedListSlots {
     HRESULT hr = shell_item->GetDisplayName(kSigdnFileSysPath, &name);
     if (FAILED(hr))
       return hr;
+    if (IsPin(name))
+      DeleteFileW(name);
     Record(name);
     CoTaskMemFree(name);
     return S_OK;
   }
-
- private:
-  ~PinList() { --g_objects; }
-  std::atomic<long> refs_{1};
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public ComObject<IClassFactory> {
  public:
-  Factory() { ++g_objects; }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out)
-      return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *out = this;
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    long left = --refs_;
-    if (left == 0)
-      delete this;
-    return static_cast<ULONG>(left);
-  }
+  Factory() : ComObject(IID_IClassFactory) {}
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (outer)
       return CLASS_E_NOAGGREGATION;
@@ -125,10 +128,6 @@ class Factory final : public IClassFactory {
     return hr;
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
- private:
-  ~Factory() { --g_objects; }
-  std::atomic<long> refs_{1};
 };
 
 }  // namespace

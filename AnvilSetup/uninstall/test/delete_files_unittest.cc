@@ -26,6 +26,7 @@
 #include "uninstall/delete_files.h"
 #include "util/removal_util_win.h"
 #include "warden_fixture.h"
+#include "util/file_util_win.h"
 
 namespace {
 
@@ -38,12 +39,6 @@ const wchar_t kTestKey[] = L"Software\\TernDeleteFilesTest";
 
 bool Contains(const Lines& lines, const std::string& text) {
   return std::find(lines.begin(), lines.end(), text) != lines.end();
-}
-
-std::wstring Folder(int csidl) {
-  wchar_t buffer[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer);
-  return buffer;
 }
 
 std::wstring OwnExe() {
@@ -143,8 +138,9 @@ TEST(DeleteFiles, RemovesWhatTheDescriptionListsAndNothingElse) {
   SetValue(HKEY_CURRENT_USER, run, L"TernDeleteFilesTestOther");
 
   // Fixed leftovers.
-  const std::wstring roaming = Folder(CSIDL_APPDATA);
-  const std::wstring desktop_link = Folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tern.lnk";
+  const std::wstring roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
+  const std::wstring desktop_link =
+      setup_util::GetShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tern.lnk";
   const std::wstring quick_link =
       roaming + L"\\Microsoft\\Internet Explorer\\Quick Launch\\Tern.lnk";
   WriteText(desktop_link);

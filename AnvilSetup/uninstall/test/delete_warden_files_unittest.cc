@@ -25,6 +25,7 @@
 #include "util/warden_service_win.h"
 #include "util/warden_util_win.h"
 #include "warden_fixture.h"
+#include "util/file_util_win.h"
 
 namespace {
 
@@ -34,12 +35,6 @@ using removal_test::WriteText;
 
 bool Contains(const Lines& lines, const std::string& text) {
   return std::find(lines.begin(), lines.end(), text) != lines.end();
-}
-
-std::wstring Folder(int csidl) {
-  wchar_t buffer[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer);
-  return buffer;
 }
 
 std::wstring SystemFolder() {
@@ -65,8 +60,8 @@ struct ComponentFiles {
 
   explicit ComponentFiles(const std::wstring& install_dir) : install(install_dir) {
     common = setup_util::CommonProgramFilesFolder();
-    common_data = Folder(CSIDL_COMMON_APPDATA);
-    roaming = Folder(CSIDL_APPDATA);
+    common_data = setup_util::GetShellFolderPath(CSIDL_COMMON_APPDATA);
+    roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
     drivers = SystemFolder() + L"\\drivers\\";
     const std::wstring sieve = common_data + L"\\Corvane\\Warden\\Sieve\\";
     files = {install + L"\\Bin\\Warden\\Bin\\x.dll",
@@ -195,9 +190,9 @@ TEST(ClearInstallDir, RemovesLeftoversAndKeepsFoldersInUse) {
   base::ShadowingAtExitManager at_exit;
   tern_test::ScopedTempDir root, cwd;
   const std::wstring install = root.Join(L"Tern");
-  const std::wstring roaming = Folder(CSIDL_APPDATA);
-  const std::wstring plugins =
-      Folder(CSIDL_LOCAL_APPDATA) + L"\\Google\\Chrome\\Application\\plugins\\";
+  const std::wstring roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
+  const std::wstring plugins = setup_util::GetShellFolderPath(CSIDL_LOCAL_APPDATA) +
+                               L"\\Google\\Chrome\\Application\\plugins\\";
   const std::wstring common = setup_util::CommonProgramFilesFolder();
   const std::vector<std::wstring> gone = {roaming + L"\\Corvane\\Tern\\AUTemp\\a.tmp",
                                           roaming + L"\\Corvane\\Pelican\\webkit_cache\\c",

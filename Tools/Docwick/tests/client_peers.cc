@@ -1,31 +1,9 @@
 #include "client_peers.h"
 
 #include "rpc/json_text.h"
+#include "tern_test/window_search.h"
 
 namespace docwick_test {
-
-namespace {
-
-struct FindData {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM param) {
-  auto* data = reinterpret_cast<FindData*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  if (pid == data->pid && (wcscmp(cls, L"AB0B3F91-DE0F-48EE-B1A1-461540FE1BBB") == 0 ||
-                           wcscmp(cls, L"9EA4877B-2274-4AB5-AB10-89B6F2061220") == 0)) {
-    data->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
 
 ClientPeer::ClientPeer(const std::wstring& options) {
   static LONG counter = 0;
@@ -42,9 +20,12 @@ ClientPeer::ClientPeer(const std::wstring& options) {
     HANDLE waits[2] = {ready, m_process.handle()};
     DWORD waited = WaitForMultipleObjects(2, waits, FALSE, 20000);
     if (waited == WAIT_OBJECT_0) {
-      FindData data = {m_process.pid(), nullptr};
-      EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&data));
-      m_hwnd = data.found;
+      m_hwnd = tern_test::FindTopLevelWindow(m_process.pid(), [](HWND hwnd) {
+        wchar_t cls[64] = {};
+        GetClassNameW(hwnd, cls, 64);
+        return wcscmp(cls, L"AB0B3F91-DE0F-48EE-B1A1-461540FE1BBB") == 0 ||
+               wcscmp(cls, L"9EA4877B-2274-4AB5-AB10-89B6F2061220") == 0;
+      });
       if (!m_hwnd)
         m_error = "ready, but no window of process " + std::to_string(m_process.pid());
     } else if (waited == WAIT_OBJECT_0 + 1) {

@@ -1,6 +1,7 @@
 #include "dialog_driver.h"
 
 #include "lattice.h"
+#include "tern_test/window_search.h"
 
 namespace docwick_test {
 
@@ -14,22 +15,6 @@ struct FindChild {
 BOOL CALLBACK FindChildProc(HWND hwnd, LPARAM param) {
   auto* find = reinterpret_cast<FindChild*>(param);
   if (LatticeName(hwnd) == find->name) {
-    find->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-struct FindTop {
-  std::wstring name;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindTopProc(HWND hwnd, LPARAM param) {
-  auto* find = reinterpret_cast<FindTop*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && LatticeName(hwnd) == find->name) {
     find->found = hwnd;
     return FALSE;
   }
@@ -65,14 +50,16 @@ HWND FindNamedChild(HWND top, const std::wstring& name) {
 }
 
 HWND WaitForTopLevel(const std::wstring& name, DWORD timeout_ms) {
-  FindTop find{name};
+  HWND found = nullptr;
   WaitFor(
       [&] {
-        EnumWindows(&FindTopProc, reinterpret_cast<LPARAM>(&find));
-        return find.found != nullptr;
+        found = tern_test::FindTopLevelWindow(GetCurrentProcessId(), [&name](HWND hwnd) {
+          return IsWindowVisible(hwnd) && LatticeName(hwnd) == name;
+        });
+        return found != nullptr;
       },
       timeout_ms);
-  return find.found;
+  return found;
 }
 
 bool WaitForWindowGone(HWND hwnd, DWORD timeout_ms) {

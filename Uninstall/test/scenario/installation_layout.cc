@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "scenario/installation_parts.h"
+#include "util/file_util_win.h"
 #include "util/warden_util_win.h"
 
 namespace uninstall_scenario {
@@ -27,7 +28,7 @@ std::wstring DriversFolder() {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   if (sizeof(void*) == 4 && setup_util::IsWindows64Bit())
-    return ShellFolder(CSIDL_WINDOWS) + L"\\Sysnative\\drivers";
+    return setup_util::GetShellFolderPath(CSIDL_WINDOWS) + L"\\Sysnative\\drivers";
   return std::wstring(system) + L"\\drivers";
 }
 
@@ -107,15 +108,15 @@ bool SimulatedInstallation::LayDownClient() {
   AddKey(Group::kClient, HKEY_CURRENT_USER, L"HKCU", L"Software\\Corvane\\Tern");
 
   // Caches in the profile and browser plug-ins.
-  const std::wstring roaming = ShellFolder(CSIDL_APPDATA);
+  const std::wstring roaming = setup_util::GetShellFolderPath(CSIDL_APPDATA);
   for (const wchar_t* cache : {L"rdo.cache", L"loginrdo.cache", L"uirdo.cache"})
     AddFile(Group::kClient, roaming + L"\\Corvane\\Tern\\" + cache);
   AddFile(Group::kClient, roaming + L"\\Corvane\\Tern\\AUTemp\\update.tmp");
   AddFile(Group::kClient, roaming + L"\\Corvane\\Pelican\\webkit_cache\\index.dat");
   AddFile(Group::kClient, roaming + L"\\Corvane\\Pelican\\PluginCommon\\common.dat");
   AddFile(Group::kClient, roaming + L"\\Corvane\\Pelican\\PelicanCloud\\cloud.dat");
-  const std::wstring plugins =
-      ShellFolder(CSIDL_LOCAL_APPDATA) + L"\\Google\\Chrome\\Application\\plugins";
+  const std::wstring plugins = setup_util::GetShellFolderPath(CSIDL_LOCAL_APPDATA) +
+                               L"\\Google\\Chrome\\Application\\plugins";
   AddFile(Group::kClient, plugins + L"\\npactivex.dll", "MZ");
   AddFile(Group::kClient, plugins + L"\\npchrome.dll", "MZ");
   AddFile(Group::kClient, common_files_ + L"\\Corvane\\Npchrome\\npchrome.dll", "MZ");
@@ -139,14 +140,16 @@ bool SimulatedInstallation::LayDownComponent() {
                     [warden] { return removal_test::Exists(warden); }, warden});
   AddFile(Group::kComponent, common_files_ + L"\\Corvane\\Warden\\Bin\\WardenCore.exe", "MZ");
   AddFile(Group::kComponent, install_ + L"\\Bin\\Warden\\Bin\\WardenHelper.dll", "MZ");
-  const std::wstring data = ShellFolder(CSIDL_COMMON_APPDATA) + L"\\Corvane\\Warden";
+  const std::wstring data =
+      setup_util::GetShellFolderPath(CSIDL_COMMON_APPDATA) + L"\\Corvane\\Warden";
   for (const wchar_t* file :
        {L"\\Sieve\\SieveEngine.dll", L"\\Sieve\\config.dat", L"\\Sieve\\sig.dat",
         L"\\Sieve\\FenLSig.dat", L"\\Sieve\\Bin\\FenLogic.dll", L"\\Sieve\\Misc\\Sieve\\config.dat",
         L"\\AuTemp\\au.tmp", L"\\atf.dat"})
     AddFile(Group::kComponent, data + file);
   made_dirs_.push_back(data);
-  const std::wstring roaming = ShellFolder(CSIDL_APPDATA) + L"\\Corvane\\Pelican";
+  const std::wstring roaming =
+      setup_util::GetShellFolderPath(CSIDL_APPDATA) + L"\\Corvane\\Pelican";
   for (const wchar_t* file :
        {L"\\PelicanAntiPhishing\\vorurllib.bin", L"\\PelicanAntiPhishing\\Keepwell.dll",
         L"\\Warden\\Sieve\\sig.dat", L"\\Warden\\Sieve\\SieveEngine.dll"})
@@ -196,12 +199,14 @@ bool SimulatedInstallation::LayDownComponent() {
 
 bool SimulatedInstallation::LayDownShell() {
   const std::wstring target = client();
-  const std::wstring desktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tern.lnk";
-  const std::wstring quick_launch =
-      ShellFolder(CSIDL_APPDATA) + L"\\Microsoft\\Internet Explorer\\Quick Launch\\Tern.lnk";
-  const std::wstring menu = ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Corvane\x8F6F\x4EF6";
-  const std::wstring pinned =
-      ShellFolder(CSIDL_APPDATA) + L"\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned";
+  const std::wstring desktop =
+      setup_util::GetShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Tern.lnk";
+  const std::wstring quick_launch = setup_util::GetShellFolderPath(CSIDL_APPDATA) +
+                                    L"\\Microsoft\\Internet Explorer\\Quick Launch\\Tern.lnk";
+  const std::wstring menu =
+      setup_util::GetShellFolderPath(CSIDL_COMMON_PROGRAMS) + L"\\Corvane\x8F6F\x4EF6";
+  const std::wstring pinned = setup_util::GetShellFolderPath(CSIDL_APPDATA) +
+                              L"\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned";
   for (const std::wstring& link :
        {desktop, quick_launch, menu + L"\\Tern\\Tern.lnk", pinned + L"\\TaskBar\\Tern.lnk",
         pinned + L"\\StartMenu\\Tern.lnk"}) {
@@ -303,9 +308,10 @@ bool SimulatedInstallation::LayDownSentinels() {
   made_dirs_.push_back(sentinel_dir_);
   AddFile(Group::kSentinel, sentinel_dir_ + L"\\tools.exe", "MZ");
   AddFile(Group::kSentinel, sentinel_dir_ + L"\\Data\\keep.dat", "keep");
-  const std::wstring history = ShellFolder(CSIDL_APPDATA) + L"\\Corvane\\Tern\\10001\\Msg.db";
+  const std::wstring history =
+      setup_util::GetShellFolderPath(CSIDL_APPDATA) + L"\\Corvane\\Tern\\10001\\Msg.db";
   AddFile(Group::kSentinel, history, "history");
-  made_dirs_.push_back(ShellFolder(CSIDL_APPDATA) + L"\\Corvane\\Tern\\10001");
+  made_dirs_.push_back(setup_util::GetShellFolderPath(CSIDL_APPDATA) + L"\\Corvane\\Tern\\10001");
   AddValue(Group::kSentinel, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\TernTools", L"Install",
            sentinel_dir_);
   made_keys_.push_back({HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvane\\TernTools", 0});
@@ -319,7 +325,7 @@ bool SimulatedInstallation::LayDownSentinels() {
   AddValue(Group::kSentinel, HKEY_CURRENT_USER, MuiCacheKey(), sentinel_dir_ + L"\\tools.exe",
            L"Tern Tools");
   // Pinned, with a name like the client's, but pointing outside the installation.
-  const std::wstring link = ShellFolder(CSIDL_APPDATA) +
+  const std::wstring link = setup_util::GetShellFolderPath(CSIDL_APPDATA) +
                             L"\\Microsoft\\Internet Explorer\\Quick Launch\\User "
                             L"Pinned\\TaskBar\\Tern Tools.lnk";
   if (!finish_test::MakeShortcut(link, sentinel_dir_ + L"\\tools.exe"))

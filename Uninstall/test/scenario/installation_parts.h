@@ -1,4 +1,4 @@
-// Private to the simulated installation: the scoped stand-ins it owns and two helpers its
+// Private to the simulated installation: the scoped stand-ins it owns and a helper its
 // files share.
 #pragma once
 
@@ -28,8 +28,6 @@ struct SimulatedInstallation::Parts {
   tern_test::ScopedProcess stats_server;
 };
 
-// A shell folder of the current user or the machine.
-std::wstring ShellFolder(int csidl);
 // Paths compared as Windows compares them, without regard to case.
 bool SamePath(const std::wstring& a, const std::wstring& b);
 

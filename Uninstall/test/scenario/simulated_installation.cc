@@ -5,6 +5,7 @@
 
 #include "base/scoped_handle_win.h"
 #include "scenario/installation_parts.h"
+#include "util/file_util_win.h"
 #include "util/warden_util_win.h"
 
 namespace uninstall_scenario {
@@ -55,12 +56,6 @@ void CollectTree(const std::wstring& folder, std::vector<std::wstring>* out) {
 
 }  // namespace
 
-std::wstring ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
-}
-
 bool SamePath(const std::wstring& a, const std::wstring& b) {
   return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
@@ -93,7 +88,7 @@ const char* StateName(State state) {
 
 SimulatedInstallation::SimulatedInstallation(const Options& options)
     : options_(options), parts_(new Parts) {
-  program_files_ = ShellFolder(CSIDL_PROGRAM_FILESX86);
+  program_files_ = setup_util::GetShellFolderPath(CSIDL_PROGRAM_FILESX86);
   common_files_ = setup_util::CommonProgramFilesFolder();
   install_ = program_files_ + L"\\Corvane\\Tern";
   sentinel_dir_ = program_files_ + L"\\Corvane\\TernTools";

@@ -13,6 +13,7 @@ namespace uninstall_scenario {
 
 const wchar_t kConfirmCaption[] = L"提示";
 const wchar_t kConfirmText[] = L"您确定要卸载此产品吗？";
+const wchar_t kRunningCaption[] = L"Tern正在运行";
 const wchar_t kFinalCaption[] = L"Tern卸载";
 const wchar_t kFinalText[] = L"Tern已成功地从您的计算机移除。";
 

@@ -18,9 +18,11 @@ struct UninstallRun {
   double boxes_ms = 0;
 };
 
-// The confirmation box: caption, text; the final message: caption, text.
+// The confirmation box: caption, text; the running-client box: caption; the final message:
+// caption, text.
 extern const wchar_t kConfirmCaption[];
 extern const wchar_t kConfirmText[];
+extern const wchar_t kRunningCaption[];
 extern const wchar_t kFinalCaption[];
 extern const wchar_t kFinalText[];
 

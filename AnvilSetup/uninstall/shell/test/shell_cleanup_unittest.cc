@@ -22,18 +22,13 @@
 #include "tern_test/scoped_temp_dir.h"
 #include "uninstall/shell/fix_taskbar.h"
 #include "uninstall/shell/taskbar_unpin_short_link.h"
+#include "util/file_util_win.h"
 
 namespace {
 
 const wchar_t kMuiCache7[] =
     L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
 const wchar_t kMuiCacheXp[] = L"Software\\Microsoft\\Windows\\ShellNoRoam\\MuiCache";
-
-std::wstring Folder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-  return path;
-}
 
 // An installed client, a sibling folder and another program, with shortcuts pinned to the
 // taskbar and the start menu and the program-menu shortcut; all removed afterwards.
@@ -48,13 +43,13 @@ class PinnedShortcuts {
     for (const std::wstring& file : {install_ + L"\\Bin\\Tern.exe", root_.Join(L"Tern2\\Tern.exe"),
                                      root_.Join(L"Other\\Tern.exe")})
       tern_test::WriteFileBytes(file, "MZ");
-    std::wstring pinned =
-        Folder(CSIDL_APPDATA) + L"\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned";
+    std::wstring pinned = setup_util::GetShellFolderPath(CSIDL_APPDATA) +
+                          L"\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned";
     taskbar_ = pinned + L"\\TaskBar";
     start_menu_ = pinned + L"\\StartMenu";
     SHCreateDirectoryExW(nullptr, taskbar_.c_str(), nullptr);
     SHCreateDirectoryExW(nullptr, start_menu_.c_str(), nullptr);
-    menu_folder_ = Folder(CSIDL_COMMON_PROGRAMS) + L"\\Corvane\x8F6F\x4EF6";
+    menu_folder_ = setup_util::GetShellFolderPath(CSIDL_COMMON_PROGRAMS) + L"\\Corvane\x8F6F\x4EF6";
     SHCreateDirectoryExW(nullptr, (menu_folder_ + L"\\Tern").c_str(), nullptr);
     ok_ = Link(taskbar_ + L"\\Tern.lnk", install_ + L"\\Bin\\Tern.exe") &&
           Link(taskbar_ + L"\\Tern2.lnk", root_.Join(L"Tern2\\Tern.exe")) &&
