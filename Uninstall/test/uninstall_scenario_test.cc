@@ -92,6 +92,7 @@ TEST_F(UninstallScenarioTest, LastProductRemovesClientAndComponent) {
   const std::wstring shots = tern_test::ExeDir() + L"\\uninstall_screenshots";
   auto run = uninstall_scenario::RunUninstallAsUser(installation.uninstaller(), shots);
   ASSERT_TRUE(run.confirmation_shown);
+  ASSERT_NE(0u, run.pid) << "Uninstall.exe did not start, error " << run.start_error;
   ASSERT_TRUE(run.final_message_shown);
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(0u, run.exit_code);
@@ -176,6 +177,7 @@ TEST_F(UninstallScenarioTest, SharedComponentStaysAndItsCoreServiceIsReinstalled
   ASSERT_TRUE(installation.Create()) << installation.error();
 
   auto run = uninstall_scenario::RunUninstallAsUser(installation.uninstaller());
+  ASSERT_NE(0u, run.pid) << "Uninstall.exe did not start, error " << run.start_error;
   ASSERT_TRUE(run.final_message_shown);
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(0u, run.exit_code);
@@ -259,6 +261,7 @@ TEST_P(UninstallFaultTest, UninstallStillFinishes) {
   }
 
   auto run = uninstall_scenario::RunUninstallAsUser(installation.uninstaller());
+  ASSERT_NE(0u, run.pid) << "Uninstall.exe did not start, error " << run.start_error;
   ASSERT_TRUE(run.final_message_shown);
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(0u, run.exit_code);

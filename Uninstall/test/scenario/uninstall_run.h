@@ -9,6 +9,7 @@ namespace uninstall_scenario {
 
 struct UninstallRun {
   DWORD pid = 0;
+  DWORD start_error = 0;  // GetLastError of the first start that failed, if one did
   bool confirmation_shown = false;
   bool final_message_shown = false;
   bool exited = false;
@@ -26,8 +27,8 @@ extern const wchar_t kRunningCaption[];
 extern const wchar_t kFinalCaption[];
 extern const wchar_t kFinalText[];
 
-// Starts `exe`, answers Yes and closes the final message. When `screenshot_dir` is given, the
-// two boxes are saved there as confirmation.png and final_message.png first.
+// Starts `exe` (up to three tries), answers Yes and closes the final message. When `screenshot_dir`
+// is given, the two boxes are saved there as confirmation.png and final_message.png first.
 UninstallRun RunUninstallAsUser(const std::wstring& exe,
                                 const std::wstring& screenshot_dir = std::wstring());
 
